@@ -40,3 +40,17 @@ function(tp_add_test)
     gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
   endif()
 endfunction()
+
+# tp_add_benchmark(NAME name SOURCES ... LIBS ...): Google Benchmark programs,
+# native Release builds only; run them by hand or with scripts/bench.
+if(TP_BENCHMARKS AND NOT WIN32)
+  find_package(benchmark REQUIRED)
+endif()
+function(tp_add_benchmark)
+  if(NOT TP_BENCHMARKS OR WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(B "" "NAME" "SOURCES;LIBS" ${ARGN})
+  add_executable(${B_NAME} ${B_SOURCES})
+  target_link_libraries(${B_NAME} PRIVATE ${B_LIBS} benchmark::benchmark tp_warnings)
+endfunction()
