@@ -1,0 +1,1 @@
+#include "imbridge/imbridge.h"

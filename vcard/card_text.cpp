@@ -1,0 +1,1 @@
+#include "vcard/card_text.h"

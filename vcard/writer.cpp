@@ -1,0 +1,1 @@
+#include "vcard/writer.h"
