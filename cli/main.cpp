@@ -1,0 +1,8 @@
+#include "cli/app.h"
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i)
+        args.emplace_back(argv[i]);
+    return cli::Run(args);
+}
