@@ -1,0 +1,140 @@
+// The vCard reader: cuts the bytes of a .vcf file into lines, recognises
+// property lines and card boundaries, and fills a CardRecord from them (the
+// mapping of properties onto record fields lives in mapping.cpp). The import
+// run derives from CardReader and adds its run operations.
+#pragma once
+
+#include "outlook/outlook.h"
+#include "vcard/card_record.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vcard {
+
+constexpr int32_t kCardVersion21 = 21;
+constexpr int32_t kCardVersion30 = 30;
+
+// Results of CardReader::LoadFile besides 0 (HRESULT forms of system errors).
+constexpr int32_t kLoadCannotOpen = static_cast<int32_t>(0x8007006Eu); // ERROR_OPEN_FAILED
+constexpr int32_t kLoadTooLarge = static_cast<int32_t>(0x800700DFu);   // ERROR_FILE_TOO_LARGE
+constexpr int32_t kLoadNoMemory = static_cast<int32_t>(0x8007000Eu);   // E_OUTOFMEMORY
+constexpr int32_t kLoadShortRead = static_cast<int32_t>(0x80070026u);  // ERROR_HANDLE_EOF
+
+// Decodes quoted-printable text into `out`, which must hold `count` bytes.
+// Soft line breaks ("=" CR LF) vanish, other CR and LF bytes are dropped.
+// Returns false when an "=" starts no valid escape; that "=" and everything
+// after it are then copied unchanged, so nothing is lost. `*outLength` gets
+// the number of bytes written (never more than `count`).
+bool QuotedPrintableDecode(const char* in, size_t count, char* out, size_t* outLength);
+
+class CardReader {
+public:
+    CardReader() = default;
+    virtual ~CardReader() = default;
+    CardReader(const CardReader&) = delete;
+    CardReader& operator=(const CardReader&) = delete;
+
+    // Outlook's major version; with 9 or below the IM address is not read.
+    void SetOutlookVersion(LONG version) { outlookVersion_ = version; }
+    LONG OutlookVersion() const { return outlookVersion_; }
+
+    // --- File level ---------------------------------------------------------
+    // Reads a whole file as the text to parse: 0, or a negative kLoad... code
+    // with nothing loaded (a file of 4 GiB or more, a buffer that cannot be
+    // had and a short read are refused like a file that cannot be opened).
+    int32_t LoadFile(const std::string& path);
+    // The same from bytes in memory.
+    void LoadText(std::string_view bytes);
+    void FreeText();
+    // Complete cards of a file; 0 when it cannot be read.
+    int32_t CountCards(const std::string& path);
+    // Complete cards of the loaded text, from its start.
+    int32_t CountLoadedCards();
+
+    // --- Line level (false at the end of the text) ----------------------------
+    bool NextPhysicalLine();
+    bool NextPropertyLine();
+    bool FindCardStart();
+    bool NextParameter();
+
+    // --- Value level --------------------------------------------------------
+    void StoreValue(std::u16string& field, std::string_view text);
+    // Stores the first ';'-separated component unless it is empty; returns
+    // the text after the delimiter (empty at the end).
+    std::string_view StoreComponent(std::u16string& field, std::string_view text,
+                                    char delimiter = ';');
+    std::string ReadQuotedPrintableValue();
+    void ParseDate(double& field);
+
+    // --- Mapping (mapping.cpp) ----------------------------------------------
+    // Applies the current property line to the record. A VERSION line sets
+    // the card version.
+    void ApplyProperty();
+    void ParseName();
+    void ParseOrganization();
+    void ParseAddress();
+    void ParseTelephone();
+    void ParseEmail();
+    void ParseNote();
+    void ParseUrl();
+    void SetIfEmpty(std::u16string& field);
+    // Adds a contact to the current items and puts every present field into
+    // it; false when the add failed. The contact is not saved.
+    bool CreateContact();
+
+    // --- Card frame ---------------------------------------------------------
+    // Is the current line END:VCARD?
+    bool IsCardEnd() const;
+    // Sets the card version from the current VERSION line.
+    void ApplyVersion();
+
+    // Reads every complete card of the bytes into records, as the import's
+    // card loop does, without Outlook.
+    static std::vector<CardRecord> ReadRecords(std::string_view bytes, LONG outlookVersion = 11);
+
+    // --- State --------------------------------------------------------------
+    const std::string& CurrentLine() const { return line_; }
+    size_t LineCursor() const { return lineCursor_; }
+    const std::string& PropertyName() const { return name_; }
+    const std::string& ParameterToken() const { return token_; }
+    int32_t CardVersion() const { return cardVersion_; }
+    void SetCardVersion(int32_t version) { cardVersion_ = version; }
+    CardRecord& Record() { return record_; }
+    const CardRecord& Record() const { return record_; }
+    void SetItems(outlook::Items items) { items_ = std::move(items); }
+    const outlook::Items& CurrentItems() const { return items_; }
+    const outlook::ContactItem& NewContact() const { return newContact_; }
+
+protected:
+    // Takes the next physical line; `keepLeadingSpaces` for lines gathered
+    // into a quoted-printable value.
+    bool TakePhysicalLine(bool keepLeadingSpaces);
+    // Reads the parameters of the current property line into params_; true
+    // when the list ends in ':' (the line cursor is then on it).
+    bool ReadParameters();
+    bool HasParameter(std::string_view word) const;
+    // The value of a property: the text after its parameter list, decoded
+    // from quoted-printable where the property declares it.
+    std::string_view PlainValue() const;
+    std::u16string DecodeText(std::string_view bytes) const;
+
+    std::string text_; // the file text; a zero byte ends it
+    size_t cursor_ = 0;
+    std::string line_;
+    size_t lineCursor_ = 0;
+    std::string name_;
+    std::string token_;
+    std::vector<std::string> params_;
+    int32_t cardVersion_ = kCardVersion21;
+    CardRecord record_;
+
+    LONG outlookVersion_ = 9;
+    outlook::Items items_;
+    outlook::ContactItem newContact_;
+};
+
+} // namespace vcard
