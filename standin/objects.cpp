@@ -10,6 +10,9 @@ namespace standin::detail {
 
 namespace {
 
+// Members shared by several kinds have the same id everywhere (as in
+// Outlook), so that an id found on one kind of object works on another;
+// every other id is unique to its kind.
 // Lets the stand-in find its own data behind an IDispatch.
 // {5F1C3A2E-8B47-4D0A-9E61-2C7B0F3D9A14}
 const IID IID_StandInObject = {
@@ -262,6 +265,14 @@ protected:
         return FindMember(table_, N, name, id);
     }
     const char16_t* NameOf(DISPID id) const override { return MemberName(table_, N, id); }
+    HRESULT Do(DISPID id, const Call& c) override {
+        for (size_t i = 0; i < N; ++i)
+            if (table_[i].id == id)
+                return DoMember(static_cast<int>(i + 1), c);
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    // `member` counts from 1 in the order of the table.
+    virtual HRESULT DoMember(int member, const Call& c) = 0;
 
 private:
     const Member (&table_)[N];
@@ -275,9 +286,10 @@ IDispatch* NewSelection(const std::shared_ptr<Model>& m);
 
 // Application
 
-const Member kApplicationMembers[] = {{u"Version", 1}, {u"Explorers", 2},    {u"ActiveExplorer", 3},
-                                      {u"Session", 4}, {u"GetNamespace", 5}, {u"Class", 6},
-                                      {u"Name", 7}};
+const Member kApplicationMembers[] = {
+    {u"Version", 0x2001}, {u"Explorers", 0x2002},    {u"ActiveExplorer", 0x2003},
+    {u"Session", 0xF00B}, {u"GetNamespace", 0x2005}, {u"Class", 0xF00A},
+    {u"Name", 0x2007}};
 
 class ApplicationObj : public Fixed<7> {
 public:
@@ -286,7 +298,7 @@ public:
 
 protected:
     const IID& Iid() const override { return outlook::IID_Application; }
-    HRESULT Do(DISPID id, const Call& c) override {
+    HRESULT DoMember(int id, const Call& c) override {
         HRESULT hr = id == 3 ? c.CheckMethod(0, 0) : id == 5 ? c.CheckMethod(1, 1) : c.CheckGet();
         if (FAILED(hr))
             return hr;
@@ -324,9 +336,13 @@ protected:
 
 // NameSpace
 
-const Member kNameSpaceMembers[] = {
-    {u"GetDefaultFolder", 1}, {u"PickFolder", 2}, {u"Folders", 3}, {u"Class", 4},
-    {u"Application", 5},      {u"Parent", 6},     {u"Type", 7}};
+const Member kNameSpaceMembers[] = {{u"GetDefaultFolder", 0x2101},
+                                    {u"PickFolder", 0x2102},
+                                    {u"Folders", 0x2103},
+                                    {u"Class", 0xF00A},
+                                    {u"Application", 0xF000},
+                                    {u"Parent", 0xF001},
+                                    {u"Type", 0x2107}};
 
 class NameSpaceObj : public Fixed<7> {
 public:
@@ -335,7 +351,7 @@ public:
 
 protected:
     const IID& Iid() const override { return outlook::IID_NameSpace; }
-    HRESULT Do(DISPID id, const Call& c) override {
+    HRESULT DoMember(int id, const Call& c) override {
         HRESULT hr = id == 1 ? c.CheckMethod(1, 1) : id == 2 ? c.CheckMethod(0, 0) : c.CheckGet();
         if (FAILED(hr))
             return hr;
@@ -380,7 +396,7 @@ protected:
 
 // Explorers and Explorer: one explorer window, always open.
 
-const Member kExplorersMembers[] = {{u"Count", 1}, {u"Item", 2}, {u"Class", 3}};
+const Member kExplorersMembers[] = {{u"Count", 0x50}, {u"Item", 0x51}, {u"Class", 0xF00A}};
 
 class ExplorersObj : public Fixed<3> {
 public:
@@ -389,7 +405,7 @@ public:
 
 protected:
     const IID& Iid() const override { return outlook::IID_Explorers; }
-    HRESULT Do(DISPID id, const Call& c) override {
+    HRESULT DoMember(int id, const Call& c) override {
         HRESULT hr = id == 2 ? c.CheckMethod(1, 1) : c.CheckGet();
         if (FAILED(hr))
             return hr;
@@ -409,7 +425,8 @@ protected:
     }
 };
 
-const Member kExplorerMembers[] = {{u"CurrentFolder", 1}, {u"Selection", 2}, {u"Class", 3}};
+const Member kExplorerMembers[] = {
+    {u"CurrentFolder", 0x2301}, {u"Selection", 0x2302}, {u"Class", 0xF00A}};
 
 class ExplorerObj : public Fixed<3> {
 public:
@@ -418,7 +435,7 @@ public:
 
 protected:
     const IID& Iid() const override { return outlook::IID_Explorer; }
-    HRESULT Do(DISPID id, const Call& c) override {
+    HRESULT DoMember(int id, const Call& c) override {
         HRESULT hr = c.CheckGet();
         if (FAILED(hr))
             return hr;
@@ -434,7 +451,7 @@ protected:
 
 // Folders: the subfolders of a folder, or the top of the name space.
 
-const Member kFoldersMembers[] = {{u"Count", 1}, {u"Item", 2}, {u"Class", 3}};
+const Member kFoldersMembers[] = {{u"Count", 0x50}, {u"Item", 0x51}, {u"Class", 0xF00A}};
 
 class FoldersObj : public Fixed<3> {
 public:
@@ -452,7 +469,7 @@ protected:
                 r.push_back(f.get());
         return r;
     }
-    HRESULT Do(DISPID id, const Call& c) override {
+    HRESULT DoMember(int id, const Call& c) override {
         HRESULT hr = id == 2 ? c.CheckMethod(1, 1) : c.CheckGet();
         if (FAILED(hr))
             return hr;
@@ -487,9 +504,9 @@ private:
 
 // MAPIFolder
 
-const Member kFolderMembers[] = {{u"Name", 1},  {u"Parent", 2},
-                                 {u"Class", 3}, {u"DefaultItemType", 4},
-                                 {u"Items", 5}, {u"Folders", 6}};
+const Member kFolderMembers[] = {{u"Name", 0x2501},  {u"Parent", 0xF001},
+                                 {u"Class", 0xF00A}, {u"DefaultItemType", 0x2504},
+                                 {u"Items", 0x2505}, {u"Folders", 0x2506}};
 
 class FolderObj : public Fixed<6> {
 public:
@@ -499,7 +516,7 @@ public:
 
 protected:
     const IID& Iid() const override { return outlook::IID_MAPIFolder; }
-    HRESULT Do(DISPID id, const Call& c) override {
+    HRESULT DoMember(int id, const Call& c) override {
         HRESULT hr = c.CheckGet();
         if (FAILED(hr))
             return hr;
@@ -620,7 +637,7 @@ bool Matches(const ItemData& item, const std::vector<Term>& terms) {
 }
 
 const Member kItemsMembers[] = {
-    {u"Count", 1}, {u"Item", 2}, {u"Restrict", 3}, {u"Add", 4}, {u"Class", 5}};
+    {u"Count", 0x50}, {u"Item", 0x51}, {u"Restrict", 0x2603}, {u"Add", 0x2604}, {u"Class", 0xF00A}};
 
 class ItemsObj : public Fixed<5> {
 public:
@@ -679,7 +696,7 @@ protected:
         return S_OK;
     }
 
-    HRESULT Do(DISPID id, const Call& c) override {
+    HRESULT DoMember(int id, const Call& c) override {
         HRESULT hr = id == 1 || id == 5 ? c.CheckGet()
                      : id == 4          ? c.CheckMethod(0, 1)
                                         : c.CheckMethod(1, 1);
@@ -728,7 +745,7 @@ private:
 
 // Selection: the explorer's selection when it was asked for.
 
-const Member kSelectionMembers[] = {{u"Count", 1}, {u"Item", 2}, {u"Class", 3}};
+const Member kSelectionMembers[] = {{u"Count", 0x50}, {u"Item", 0x51}, {u"Class", 0xF00A}};
 
 class SelectionObj : public Fixed<3> {
 public:
@@ -737,7 +754,7 @@ public:
 
 protected:
     const IID& Iid() const override { return outlook::IID_Selection; }
-    HRESULT Do(DISPID id, const Call& c) override {
+    HRESULT DoMember(int id, const Call& c) override {
         HRESULT hr = id == 2 ? c.CheckMethod(1, 1) : c.CheckGet();
         if (FAILED(hr))
             return hr;
@@ -769,8 +786,8 @@ private:
 // Contacts and distribution lists. Changes stay with the object that made
 // them until Save, as in Outlook.
 
-constexpr DISPID kDispIdBase = 0x100, kDispSave = 0x1001, kDispDelete = 0x1002, kDispClass = 0x1003,
-                 kDispSubject = 0x1004, kDispMemberCount = 0x1005;
+constexpr DISPID kDispIdBase = 0x100, kDispSave = 0xF048, kDispDelete = 0xF04A, kDispClass = 0xF00A,
+                 kDispSubject = 0x2801, kDispMemberCount = 0x2802;
 
 class ItemObj : public Base {
 public:
