@@ -290,7 +290,7 @@ int DoImport(standin::StandIn& store, const Options& o, platform::SettingsStore&
     if (r.replaced || o.policy == 1)
         summary += ", " + std::to_string(r.replaced) + " replaced";
     if (r.leftOld || o.policy == 2)
-        summary += ", " + std::to_string(r.leftOld) + " left as they were";
+        summary += ", " + std::to_string(r.leftOld) + " skipped as existing";
     if (r.failed)
         summary += ", " + std::to_string(r.failed) + " failed";
     if (r.status == RunStatus::NothingToDo)
