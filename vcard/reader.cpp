@@ -347,15 +347,17 @@ void CardReader::ParseDate(double& field) {
     field = platform::FieldsToOleDate(year, month, day, 0, 0, 0, &date) ? date : 0.0;
 }
 
-std::vector<CardRecord> CardReader::ReadRecords(std::string_view bytes, LONG outlookVersion) {
+size_t CardReader::ForEachRecord(std::string_view bytes, LONG outlookVersion,
+                                 const std::function<void(const CardRecord&)>& take) {
     CardReader reader;
     reader.SetOutlookVersion(outlookVersion);
     reader.LoadText(bytes);
-    std::vector<CardRecord> records;
+    size_t count = 0;
     while (reader.FindCardStart()) {
         while (reader.NextPropertyLine()) {
             if (reader.IsCardEnd()) {
-                records.push_back(reader.record_);
+                take(reader.record_);
+                ++count;
                 break;
             }
             reader.ApplyProperty();
@@ -363,6 +365,12 @@ std::vector<CardRecord> CardReader::ReadRecords(std::string_view bytes, LONG out
         reader.record_.Clear();
     }
     reader.FreeText();
+    return count;
+}
+
+std::vector<CardRecord> CardReader::ReadRecords(std::string_view bytes, LONG outlookVersion) {
+    std::vector<CardRecord> records;
+    ForEachRecord(bytes, outlookVersion, [&](const CardRecord& r) { records.push_back(r); });
     return records;
 }
 

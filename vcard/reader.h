@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -95,6 +96,9 @@ public:
     // Reads every complete card of the bytes into records, as the import's
     // card loop does, without Outlook.
     static std::vector<CardRecord> ReadRecords(std::string_view bytes, LONG outlookVersion = 11);
+    // The same, handing each record to `take` in turn; returns the count.
+    static size_t ForEachRecord(std::string_view bytes, LONG outlookVersion,
+                                const std::function<void(const CardRecord&)>& take);
 
     // --- State --------------------------------------------------------------
     const std::string& CurrentLine() const { return line_; }

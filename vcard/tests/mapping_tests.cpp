@@ -223,7 +223,7 @@ TEST(MappingDates, BirthdayAndAnniversary) {
     EXPECT_EQ(r.Birthday, d1990); // a later readable date replaces the earlier
     r = ReadOne({"BDAY:19800315", "BDAY:--0315"});
     EXPECT_EQ(r.Birthday, d1980);
-    r = ReadOne({"BDAY:19800315", "BDAY:1980-02-31"});
+    r = ReadOne({"BDAY:19800315", "BDAY:1980-13-01"});
     EXPECT_EQ(r.Birthday, 0.0); // a date the system rejects clears it
 }
 
