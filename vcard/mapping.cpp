@@ -19,13 +19,59 @@ void PutIMAddress(IDispatch* contact, const std::string& address) {
 } // namespace
 
 bool CardReader::ReadParameters() {
+    if (parametersRead_) {
+        if (parametersEndInColon_)
+            lineCursor_ = valueStart_ - 1;
+        return parametersEndInColon_;
+    }
+    parametersRead_ = true;
     params_.clear();
     while (lineCursor_ < line_.size() && line_[lineCursor_] == ';') {
         if (!NextParameter())
             break;
-        params_.push_back(token_);
+        const std::string_view token = token_;
+        const size_t equals = token.find('=');
+        if (equals != std::string_view::npos) {
+            // A named parameter: only the encoding, the character set and a
+            // preference matter; its value is no type word.
+            const std::string_view key = token.substr(0, equals);
+            std::string_view value = token.substr(equals + 1);
+            if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+                value = value.substr(1, value.size() - 2);
+            if (key == "ENCODING" && value == "QUOTED-PRINTABLE")
+                quotedPrintable_ = true;
+            else if (key == "CHARSET")
+                charset_.assign(value);
+            else if (key == "PREF")
+                params_.emplace_back("PREF");
+            continue;
+        }
+        if (token == "QUOTED-PRINTABLE") {
+            quotedPrintable_ = true;
+            continue;
+        }
+        if (token == "BASE64" || token == "B" || token == "8BIT" || token == "7BIT")
+            continue;
+        // A list of type words, as in WORK,VOICE (quotes around it mean nothing).
+        size_t start = 0;
+        while (start <= token.size()) {
+            size_t comma = token.find(',', start);
+            if (comma == std::string_view::npos)
+                comma = token.size();
+            std::string_view word = token.substr(start, comma - start);
+            while (!word.empty() && (word.front() == '"' || word.front() == ' '))
+                word.remove_prefix(1);
+            while (!word.empty() && (word.back() == '"' || word.back() == ' '))
+                word.remove_suffix(1);
+            if (!word.empty())
+                params_.emplace_back(word);
+            start = comma + 1;
+        }
     }
-    return lineCursor_ < line_.size() && line_[lineCursor_] == ':';
+    parametersEndInColon_ = lineCursor_ < line_.size() && line_[lineCursor_] == ':';
+    if (parametersEndInColon_)
+        valueStart_ = lineCursor_ + 1;
+    return parametersEndInColon_;
 }
 
 bool CardReader::HasParameter(std::string_view word) const {
@@ -35,10 +81,23 @@ bool CardReader::HasParameter(std::string_view word) const {
     return false;
 }
 
-std::string_view CardReader::PlainValue() const {
-    if (lineCursor_ >= line_.size())
-        return std::string_view();
-    return std::string_view(line_).substr(lineCursor_ + 1);
+const std::string& CardReader::Value() {
+    if (valueReady_)
+        return value_;
+    valueReady_ = true;
+    value_.clear();
+    if (!ReadParameters())
+        return value_;
+    if (quotedPrintable_ || name_ == "ADR") {
+        // Decoded before the property's own rules; text without "=" passes
+        // unchanged.
+        lineCursor_ = valueStart_;
+        value_ = ReadQuotedPrintableValue();
+    } else {
+        value_.assign(line_, valueStart_, std::string::npos);
+    }
+    lineCursor_ = valueStart_ - 1;
+    return value_;
 }
 
 void CardReader::ApplyProperty() {
@@ -90,13 +149,15 @@ void CardReader::ApplyProperty() {
 }
 
 void CardReader::SetIfEmpty(std::u16string& field) {
-    if (!field.empty())
+    if (!field.empty() || !ReadParameters())
         return;
-    StoreValue(field, PlainValue());
+    StoreValue(field, Value());
 }
 
 void CardReader::ParseName() {
-    std::string_view value = PlainValue();
+    if (!ReadParameters())
+        return;
+    std::string_view value = Value();
     value = StoreComponent(record_.LastName, value);
     value = StoreComponent(record_.FirstName, value);
     value = StoreComponent(record_.MiddleName, value);
@@ -105,9 +166,9 @@ void CardReader::ParseName() {
 }
 
 void CardReader::ParseOrganization() {
-    if (!record_.CompanyName.empty() || !record_.Department.empty())
+    if (!record_.CompanyName.empty() || !record_.Department.empty() || !ReadParameters())
         return;
-    std::string_view value = StoreComponent(record_.CompanyName, PlainValue());
+    std::string_view value = StoreComponent(record_.CompanyName, Value());
     StoreValue(record_.Department, value);
 }
 
@@ -116,13 +177,12 @@ void CardReader::ParseNote() {
         return;
     if (!ReadParameters())
         return;
-    const bool qp = HasParameter("ENCODING=QUOTED-PRINTABLE") || HasParameter("QUOTED-PRINTABLE");
-    if (qp) {
-        ++lineCursor_;
-        record_.Body = DecodeText(ReadQuotedPrintableValue());
+    if (quotedPrintable_) {
+        // Neither trimmed nor unescaped.
+        record_.Body = DecodeText(Value());
         return;
     }
-    StoreValue(record_.Body, PlainValue());
+    StoreValue(record_.Body, Value());
 }
 
 void CardReader::ParseAddress() {
@@ -133,11 +193,7 @@ void CardReader::ParseAddress() {
     bool postal = HasParameter("POSTAL");
     if (!work && !home && !postal)
         work = true;
-    ++lineCursor_;
-    // Addresses are always decoded: text without "=" passes unchanged.
-    line_ = ReadQuotedPrintableValue();
-    lineCursor_ = 0;
-    const std::string_view value = line_;
+    const std::string_view value = Value();
     CardRecord& r = record_;
 
     if (work) {
@@ -191,7 +247,12 @@ void CardReader::ParseTelephone() {
     bool voice = HasParameter("VOICE");
     if (!work && !home && !cell && !fax && !car && !pager && !isdn && !pref)
         voice = true;
-    const std::string_view number = PlainValue();
+    std::string_view number = Value();
+    // vCard 4.0 writes numbers as tel: addresses.
+    if (number.size() >= 4 && (number[0] == 't' || number[0] == 'T') &&
+        (number[1] == 'e' || number[1] == 'E') && (number[2] == 'l' || number[2] == 'L') &&
+        number[3] == ':')
+        number.remove_prefix(4);
     CardRecord& r = record_;
     auto storeIfAbsent = [&](std::u16string& field) {
         if (!field.empty())
@@ -247,7 +308,7 @@ void CardReader::ParseEmail() {
     }
     if (!otherType && !internet)
         internet = true;
-    const std::string_view address = PlainValue();
+    const std::string_view address = Value();
     CardRecord& r = record_;
     std::u16string* slotType = nullptr;
     if (preferred) {
@@ -287,9 +348,9 @@ void CardReader::ParseUrl() {
     if (!work && !home)
         work = true;
     if (work)
-        StoreValue(record_.BusinessHomePage, PlainValue());
+        StoreValue(record_.BusinessHomePage, Value());
     if (home)
-        StoreValue(record_.PersonalHomePage, PlainValue());
+        StoreValue(record_.PersonalHomePage, Value());
 }
 
 bool CardReader::CreateContact() {

@@ -70,6 +70,66 @@ bool ScanInt(std::string_view text, size_t* pos, size_t width, int* out) {
     return true;
 }
 
+// Valid UTF-8 (no overlong forms, no surrogates, nothing past U+10FFFF) with
+// at least one multi-byte sequence.
+bool IsUtf8WithMultiByte(std::string_view text) {
+    bool multiByte = false;
+    const size_t n = text.size();
+    size_t i = 0;
+    while (i < n) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        size_t length;
+        unsigned minimum;
+        unsigned cp;
+        if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+            minimum = 0x80;
+            cp = c & 0x1Fu;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            minimum = 0x800;
+            cp = c & 0x0Fu;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            minimum = 0x10000;
+            cp = c & 0x07u;
+        } else {
+            return false;
+        }
+        if (n - i < length)
+            return false;
+        for (size_t k = 1; k < length; ++k) {
+            const unsigned char d = static_cast<unsigned char>(text[i + k]);
+            if ((d & 0xC0) != 0x80)
+                return false;
+            cp = cp << 6 | (d & 0x3Fu);
+        }
+        if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        multiByte = true;
+        i += length;
+    }
+    return multiByte;
+}
+
+// The ':' or ';' that ends the parameter token starting at `from`; one inside
+// double quotes does not count, unless the quotes never close.
+size_t FindParameterEnd(std::string_view line, size_t from) {
+    bool quoted = false;
+    for (size_t i = from; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '"')
+            quoted = !quoted;
+        else if (!quoted && (c == ':' || c == ';'))
+            return i;
+    }
+    return line.find_first_of(":;", from);
+}
+
 } // namespace
 
 bool QuotedPrintableDecode(const char* in, size_t count, char* out, size_t* outLength) {
@@ -135,11 +195,45 @@ int32_t CardReader::LoadFile(const std::string& path) {
 }
 
 void CardReader::LoadText(std::string_view bytes) {
-    // A zero byte ends the text.
-    const void* zero = std::memchr(bytes.data(), 0, bytes.size());
-    if (zero != nullptr)
-        bytes = bytes.substr(0, static_cast<size_t>(static_cast<const char*>(zero) - bytes.data()));
-    text_.assign(bytes);
+    textIsUtf8_ = false;
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    int utf16 = 0; // 1 little-endian, 2 big-endian
+    if (bytes.size() >= 3 && byte(0) == 0xEF && byte(1) == 0xBB && byte(2) == 0xBF) {
+        bytes.remove_prefix(3);
+        textIsUtf8_ = true;
+    } else if (bytes.size() >= 2 && byte(0) == 0xFF && byte(1) == 0xFE) {
+        bytes.remove_prefix(2);
+        utf16 = 1;
+    } else if (bytes.size() >= 2 && byte(0) == 0xFE && byte(1) == 0xFF) {
+        bytes.remove_prefix(2);
+        utf16 = 2;
+    } else if (bytes.size() >= 4 && byte(0) != 0 && byte(1) == 0 && byte(2) != 0 && byte(3) == 0) {
+        utf16 = 1; // no mark, but "B\0E\0..." is UTF-16 all the same
+    } else if (bytes.size() >= 4 && byte(0) == 0 && byte(1) != 0 && byte(2) == 0 && byte(3) != 0) {
+        utf16 = 2;
+    }
+    if (utf16 != 0) {
+        std::u16string wide(bytes.size() / 2, u'\0');
+        for (size_t i = 0; i < wide.size(); ++i) {
+            const unsigned hi = byte(2 * i + (utf16 == 1 ? 1 : 0));
+            const unsigned lo = byte(2 * i + (utf16 == 1 ? 0 : 1));
+            wide[i] = static_cast<char16_t>(hi << 8 | lo);
+        }
+        const size_t zero = wide.find(u'\0');
+        if (zero != std::u16string::npos)
+            wide.resize(zero);
+        text_ = platform::WideToUtf8(wide);
+        textIsUtf8_ = true;
+    } else {
+        // A zero byte ends the text.
+        const void* zero = std::memchr(bytes.data(), 0, bytes.size());
+        if (zero != nullptr)
+            bytes =
+                bytes.substr(0, static_cast<size_t>(static_cast<const char*>(zero) - bytes.data()));
+        text_.assign(bytes);
+        if (!textIsUtf8_)
+            textIsUtf8_ = IsUtf8WithMultiByte(text_);
+    }
     cursor_ = 0;
 }
 
@@ -176,16 +270,11 @@ int32_t CardReader::CountLoadedCards() {
 
 // --- Line level -------------------------------------------------------------
 
-bool CardReader::TakePhysicalLine(bool keepLeadingSpaces) {
+bool CardReader::RawLine(std::string_view* out) {
     const size_t end = text_.size();
-    size_t start = cursor_;
-    if (!keepLeadingSpaces)
-        while (start < end && text_[start] == ' ')
-            ++start;
-    if (start >= end) {
-        cursor_ = end;
+    const size_t start = cursor_;
+    if (start >= end)
         return false;
-    }
     // A line ends at its LF; a CR just before the LF belongs to the line end.
     const char* base = text_.data();
     const void* lf = std::memchr(base + start, '\n', end - start);
@@ -198,7 +287,18 @@ bool CardReader::TakePhysicalLine(bool keepLeadingSpaces) {
     } else {
         cursor_ = end;
     }
-    line_.assign(base + start, lineEnd - start);
+    *out = std::string_view(base + start, lineEnd - start);
+    return true;
+}
+
+bool CardReader::TakePhysicalLine(bool keepLeadingSpaces) {
+    if (!keepLeadingSpaces)
+        while (cursor_ < text_.size() && text_[cursor_] == ' ')
+            ++cursor_;
+    std::string_view line;
+    if (!RawLine(&line))
+        return false;
+    line_.assign(line);
     return true;
 }
 
@@ -210,6 +310,23 @@ bool CardReader::NextPropertyLine() {
     for (;;) {
         if (!NextPhysicalLine())
             return false;
+        std::string_view more;
+        for (;;) {
+            if (!line_.empty() && line_.back() == '=' && IsQuotedPrintableLine(line_)) {
+                // A soft line break: the next line goes on as it stands.
+                if (!RawLine(&more))
+                    break;
+                line_ += "\r\n";
+                line_ += more;
+                continue;
+            }
+            if (cursor_ < text_.size() && (text_[cursor_] == ' ' || text_[cursor_] == '\t')) {
+                RawLine(&more);
+                line_.append(more.substr(1));
+                continue;
+            }
+            break;
+        }
         const size_t mark = line_.find_first_of(":;");
         if (mark == std::string::npos)
             continue;
@@ -222,8 +339,37 @@ bool CardReader::NextPropertyLine() {
         for (char& c : name_)
             c = Upper(c);
         params_.clear();
+        charset_.clear();
+        quotedPrintable_ = false;
+        parametersRead_ = false;
+        parametersEndInColon_ = false;
+        valueReady_ = false;
+        value_.clear();
         return true;
     }
+}
+
+bool CardReader::IsQuotedPrintableLine(std::string_view line) {
+    size_t pos = line.find_first_of(":;");
+    if (pos == std::string_view::npos)
+        return false;
+    std::string_view name = line.substr(0, pos);
+    const size_t dot = name.find('.');
+    if (dot != std::string_view::npos)
+        name.remove_prefix(dot + 1);
+    if (name.size() == 3 && StartsWithNoCase(name, "ADR"))
+        return true;
+    while (pos < line.size() && line[pos] == ';') {
+        const size_t stop = FindParameterEnd(line, pos + 1);
+        if (stop == std::string_view::npos)
+            return false;
+        std::string_view token = line.substr(pos + 1, stop - pos - 1);
+        if ((token.size() == 16 && StartsWithNoCase(token, "QUOTED-PRINTABLE")) ||
+            (token.size() == 25 && StartsWithNoCase(token, "ENCODING=QUOTED-PRINTABLE")))
+            return true;
+        pos = stop;
+    }
+    return false;
 }
 
 bool CardReader::FindCardStart() {
@@ -240,7 +386,7 @@ bool CardReader::FindCardStart() {
 bool CardReader::NextParameter() {
     if (lineCursor_ < line_.size() && line_[lineCursor_] == ';')
         ++lineCursor_;
-    const size_t stop = line_.find_first_of(":;", lineCursor_);
+    const size_t stop = FindParameterEnd(line_, lineCursor_);
     if (stop == std::string::npos)
         return false;
     std::string_view token(line_.data() + lineCursor_, stop - lineCursor_);
@@ -259,13 +405,27 @@ bool CardReader::IsCardEnd() const {
 }
 
 void CardReader::ApplyVersion() {
-    if (StartsWithNoCase(std::string_view(line_).substr(lineCursor_), ":3.0"))
+    // 4.0 escapes values as 3.0 does.
+    const std::string_view at = std::string_view(line_).substr(lineCursor_);
+    if (StartsWithNoCase(at, ":3.0") || StartsWithNoCase(at, ":4.0"))
         cardVersion_ = kCardVersion30;
 }
 
 // --- Value level ------------------------------------------------------------
 
 std::u16string CardReader::DecodeText(std::string_view bytes) const {
+    std::u16string wide;
+    if (charset_ == "UTF-8" || charset_ == "UTF8") {
+        if (platform::Utf8ToWide(bytes, &wide))
+            return wide;
+    } else if (charset_ == "ISO-8859-1" || charset_ == "ISO_8859-1" || charset_ == "ISO8859-1" ||
+               charset_ == "LATIN1" || charset_ == "LATIN-1") {
+        return platform::Latin1ToWide(bytes);
+    } else if (charset_ == "WINDOWS-1252" || charset_ == "CP1252" || charset_ == "CP-1252") {
+        return platform::Windows1252ToWide(bytes);
+    } else if (textIsUtf8_ && platform::Utf8ToWide(bytes, &wide)) {
+        return wide;
+    }
     return platform::AnsiToWide(bytes);
 }
 
@@ -329,7 +489,7 @@ std::string CardReader::ReadQuotedPrintableValue() {
 }
 
 void CardReader::ParseDate(double& field) {
-    const std::string_view value = PlainValue();
+    const std::string_view value = Value();
     int year = 0, month = 0, day = 0;
     size_t pos = 0;
     bool read;

@@ -48,8 +48,12 @@ public:
     // with nothing loaded (a file of 4 GiB or more, a buffer that cannot be
     // had and a short read are refused like a file that cannot be opened).
     int32_t LoadFile(const std::string& path);
-    // The same from bytes in memory.
+    // The same from bytes in memory. A UTF-8 byte-order mark is skipped and
+    // marks the text as UTF-8; UTF-16 (with its mark, or recognised by its
+    // zero bytes) is decoded to UTF-8 first.
     void LoadText(std::string_view bytes);
+    // Is the loaded text UTF-8 (marked, or valid with a multi-byte sequence)?
+    bool TextIsUtf8() const { return textIsUtf8_; }
     void FreeText();
     // Complete cards of a file; 0 when it cannot be read.
     int32_t CountCards(const std::string& path);
@@ -58,6 +62,10 @@ public:
 
     // --- Line level (false at the end of the text) ----------------------------
     bool NextPhysicalLine();
+    // The next line holding ':' or ';', unfolded: a following line that
+    // begins with a space or tab continues it (without that character). A
+    // quoted-printable property (ADR always) whose line ends in "=" goes on
+    // with the next line as it stands, leading spaces included.
     bool NextPropertyLine();
     bool FindCardStart();
     bool NextParameter();
@@ -70,6 +78,9 @@ public:
                                     char delimiter = ';');
     std::string ReadQuotedPrintableValue();
     void ParseDate(double& field);
+    // The value of the current property: the text after its parameter list,
+    // decoded from quoted-printable when it declares so (ADR always).
+    const std::string& Value();
 
     // --- Mapping (mapping.cpp) ----------------------------------------------
     // Applies the current property line to the record. A VERSION line sets
@@ -117,13 +128,18 @@ protected:
     // Takes the next physical line; `keepLeadingSpaces` for lines gathered
     // into a quoted-printable value.
     bool TakePhysicalLine(bool keepLeadingSpaces);
-    // Reads the parameters of the current property line into params_; true
-    // when the list ends in ':' (the line cursor is then on it).
+    // The next physical line as it stands, without copying it.
+    bool RawLine(std::string_view* out);
+    // Reads the parameters of the current property line: type words (split
+    // at commas) into params_, the character set and the encoding. True when
+    // the list ends in ':' (the line cursor is then on it).
     bool ReadParameters();
     bool HasParameter(std::string_view word) const;
-    // The value of a property: the text after its parameter list, decoded
-    // from quoted-printable where the property declares it.
-    std::string_view PlainValue() const;
+    // Does the text of a property line (name and parameters) declare
+    // quoted-printable, or is it an ADR?
+    static bool IsQuotedPrintableLine(std::string_view line);
+    // Bytes of a value to wide text by its character set: the declared one
+    // where the platform knows it, else UTF-8 in a UTF-8 text, else ANSI.
     std::u16string DecodeText(std::string_view bytes) const;
 
     std::string text_; // the file text; a zero byte ends it
@@ -133,6 +149,14 @@ protected:
     std::string name_;
     std::string token_;
     std::vector<std::string> params_;
+    std::string charset_;          // CHARSET of the current property, upper-cased
+    bool quotedPrintable_ = false; // the current property declares it
+    bool parametersRead_ = false;  // params_ etc. belong to the current line
+    bool parametersEndInColon_ = false;
+    size_t valueStart_ = 0; // after the ':' that ends the parameters
+    bool valueReady_ = false;
+    std::string value_;
+    bool textIsUtf8_ = false;
     int32_t cardVersion_ = kCardVersion21;
     CardRecord record_;
 

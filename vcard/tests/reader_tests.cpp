@@ -46,7 +46,7 @@ TEST(ReaderLines, PhysicalLinesEndAtLfWithOrWithoutCr) {
         EXPECT_EQ(PhysicalLines(c.text), c.lines) << c.text;
     }
     // A zero byte ends the text.
-    EXPECT_EQ(PhysicalLines(std::string("a\0b\nc", 5)), std::vector<std::string>{"a"});
+    EXPECT_EQ(PhysicalLines(std::string("ab\0c\nd", 6)), std::vector<std::string>{"ab"});
 }
 
 TEST(ReaderLines, MixedLineEndsKeepEveryProperty) {
