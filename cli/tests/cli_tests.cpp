@@ -1,5 +1,7 @@
 // End-to-end tests: they run the built command on a temporary store, with
 // the settings and data directories pointed at temporary directories.
+#include "standin/standin.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -475,6 +477,51 @@ TEST_F(Cli, HelpAnswersForEveryCommand) {
         EXPECT_EQ(Ok({"help", cmd}).out, r.out);
     }
     EXPECT_FALSE(fs::exists(Store()));
+}
+
+TEST_F(Cli, ADistributionListShowsOnlyItsNameAndIsNotExported) {
+    {
+        fs::create_directories(Store().parent_path());
+        std::string error;
+        auto store = standin::StandIn::OpenStore(Store().string(), u"11.0.0.8010", &error);
+        ASSERT_TRUE(store) << error;
+        store->AddContact(
+            store->Contacts(),
+            {{u"FirstName", u"Ann"}, {u"LastName", u"Lee"}, {u"CompanyName", u"Lee & Co"}});
+        store->AddDistList(store->Contacts(), u"Team A");
+    }
+    auto rows = List("FileAs,FullName,CompanyName");
+    ASSERT_EQ(rows.size(), 3u);
+    std::vector<std::vector<std::string>> items(rows.begin() + 1, rows.end());
+    std::sort(items.begin(), items.end());
+    EXPECT_EQ(items[0], (std::vector<std::string>{"Lee, Ann", "Ann Lee", "Lee & Co"}));
+    EXPECT_EQ(items[1], (std::vector<std::string>{"Team A", "", ""}));
+
+    Result r = Ok({"export", Out().string()});
+    EXPECT_NE(r.err.find("1 contact exported to 1 file"), std::string::npos) << r.err;
+    EXPECT_EQ(FilesIn(Out()), std::vector<std::string>{"Lee, Ann.vcf"});
+
+    Result bad = Run({"export", "--select", "Team A", (root_ / "out2").string()});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("distribution list"), std::string::npos) << bad.err;
+    EXPECT_TRUE(FilesIn(root_ / "out2").empty());
+}
+
+TEST_F(Cli, AnEmptyDirectoryOrFolderIsReported) {
+    fs::path empty = root_ / "empty";
+    fs::create_directories(empty);
+    Result none = Run({"import", empty.string()});
+    EXPECT_EQ(none.status, 2);
+    EXPECT_NE(none.err.find("no .vcf files"), std::string::npos) << none.err;
+
+    fs::path broken = MakeCardDir("broken", "half.vcf", "BEGIN:VCARD\r\nN:Half;Card\r\n");
+    Result half = Run({"import", broken.string()});
+    EXPECT_EQ(half.status, 2);
+    EXPECT_NE(half.err.find("no complete card"), std::string::npos) << half.err;
+
+    Result r = Ok({"export", Out().string()});
+    EXPECT_NE(r.err.find("0 contacts exported to 0 files"), std::string::npos) << r.err;
+    EXPECT_TRUE(FilesIn(Out()).empty());
 }
 
 TEST_F(Cli, CtrlCStopsTheImportAfterTheCardInProgress) {
