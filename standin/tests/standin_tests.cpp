@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -460,3 +462,263 @@ TEST(StandInItems, RestrictUsesCaseInsensitiveKeysBeyondAscii) {
 }
 
 } // namespace
+
+#ifndef _WIN32
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+const char16_t* const kAllText[] = {u"FirstName",
+                                    u"LastName",
+                                    u"MiddleName",
+                                    u"Title",
+                                    u"Suffix",
+                                    u"NickName",
+                                    u"CompanyName",
+                                    u"Department",
+                                    u"JobTitle",
+                                    u"Profession",
+                                    u"Body",
+                                    u"BusinessTelephoneNumber",
+                                    u"Business2TelephoneNumber",
+                                    u"BusinessFaxNumber",
+                                    u"HomeTelephoneNumber",
+                                    u"Home2TelephoneNumber",
+                                    u"HomeFaxNumber",
+                                    u"MobileTelephoneNumber",
+                                    u"CarTelephoneNumber",
+                                    u"OtherTelephoneNumber",
+                                    u"OtherFaxNumber",
+                                    u"PagerNumber",
+                                    u"ISDNNumber",
+                                    u"PrimaryTelephoneNumber",
+                                    u"BusinessAddressPostOfficeBox",
+                                    u"OfficeLocation",
+                                    u"BusinessAddressStreet",
+                                    u"BusinessAddressCity",
+                                    u"BusinessAddressState",
+                                    u"BusinessAddressPostalCode",
+                                    u"BusinessAddressCountry",
+                                    u"HomeAddressPostOfficeBox",
+                                    u"HomeAddressStreet",
+                                    u"HomeAddressCity",
+                                    u"HomeAddressState",
+                                    u"HomeAddressPostalCode",
+                                    u"HomeAddressCountry",
+                                    u"OtherAddressPostOfficeBox",
+                                    u"OtherAddressStreet",
+                                    u"OtherAddressCity",
+                                    u"OtherAddressState",
+                                    u"OtherAddressPostalCode",
+                                    u"OtherAddressCountry",
+                                    u"PersonalHomePage",
+                                    u"BusinessHomePage",
+                                    u"Email1Address",
+                                    u"Email1AddressType",
+                                    u"Email2Address",
+                                    u"Email2AddressType",
+                                    u"Email3Address",
+                                    u"Email3AddressType",
+                                    u"Categories",
+                                    u"ManagerName",
+                                    u"AssistantName",
+                                    u"Spouse",
+                                    u"NetMeetingServer",
+                                    u"NetMeetingAlias",
+                                    u"InternetFreeBusyAddress",
+                                    u"FileAs"};
+
+std::u16string ValueFor(size_t i) {
+    // Every value distinct, with line breaks and text beyond Latin-1.
+    std::u16string v = u"v\u00e9\u4e2d\r\n;,\\\"'";
+    for (size_t k = 0; k <= i; ++k)
+        v += static_cast<char16_t>(u'a' + k % 26);
+    return v;
+}
+
+class StoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path_ = ::testing::TempDir() + "standin_store_" + std::to_string(getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".db";
+        Remove();
+    }
+    void TearDown() override { Remove(); }
+    void Remove() {
+        for (const char* suffix : {"", "-wal", "-shm"})
+            std::remove((path_ + suffix).c_str());
+    }
+    std::unique_ptr<StandIn> Open(std::u16string version = u"11.0.0.8010") {
+        std::string error;
+        auto s = StandIn::OpenStore(path_, std::move(version), &error);
+        EXPECT_TRUE(s) << error;
+        return s;
+    }
+    std::string Bytes() const {
+        std::ifstream in(path_, std::ios::binary);
+        std::ostringstream out;
+        out << in.rdbuf();
+        return out.str();
+    }
+    void Write(const std::string& bytes) const { std::ofstream(path_, std::ios::binary) << bytes; }
+    std::string path_;
+};
+
+TEST_F(StoreTest, EveryPropertySurvivesReopening) {
+    {
+        auto s = Open();
+        ContactItem c = s->Contacts().GetItems().AddContact();
+        for (size_t i = 0; i < std::size(kAllText); ++i)
+            c.SetText(kAllText[i], ValueFor(i));
+        c.SetDate(u"Birthday", 29295.0);
+        c.SetDate(u"Anniversary", 36000.25);
+        ASSERT_EQ(
+            com::TryPut(c.Dispatch(), outlook::kDispIdIMAddress, com::Variant::Text(u"im\u00e9")),
+            S_OK);
+        c.Save();
+        s->AddContact(s->Contacts(), {{u"LastName", u"Second"}});
+        ContactItem unsaved = s->Contacts().GetItems().AddContact();
+        unsaved.SetText(u"LastName", u"Never saved");
+    }
+    auto s = Open();
+    Items items = s->Contacts().GetItems();
+    ASSERT_EQ(items.Count(), 2);
+    ContactItem c(items.Item(1));
+    for (size_t i = 0; i < std::size(kAllText); ++i)
+        EXPECT_EQ(c.Text(kAllText[i]), ValueFor(i)) << Narrow(kAllText[i]);
+    EXPECT_EQ(c.Date(u"Birthday"), 29295.0);
+    EXPECT_EQ(c.Date(u"Anniversary"), 36000.25);
+    EXPECT_NE(c.Date(u"LastModificationTime"), platform::kNoDate);
+    com::Variant im;
+    ASSERT_EQ(com::TryGet(c.Dispatch(), outlook::kDispIdIMAddress, &im), S_OK);
+    std::u16string imText;
+    im.ToText(&imText);
+    EXPECT_EQ(imText, u"im\u00e9");
+    EXPECT_EQ(ContactItem(items.Item(2)).Text(u"LastName"), u"Second");
+    // Unset dates stay unset.
+    EXPECT_EQ(ContactItem(items.Item(2)).Date(u"Birthday"), platform::kNoDate);
+    // The name index is rebuilt.
+    EXPECT_EQ(items.Restrict(u"[FullName] = 'SECOND'").Count(), 1);
+    EXPECT_EQ(items.Restrict(u"[FullName] = 'nobody'").Count(), 0);
+}
+
+TEST_F(StoreTest, FoldersListsAndDeletesSurvive) {
+    {
+        auto s = Open();
+        MAPIFolder friends = s->AddFolder(s->Contacts(), u"Friends", outlook::olContactItem);
+        s->AddContact(friends, {{u"LastName", u"A"}});
+        s->AddContact(friends, {{u"LastName", u"B"}});
+        s->AddContact(friends, {{u"LastName", u"C"}});
+        s->AddDistList(friends, u"Team");
+        ContactItem(friends.GetItems().Item(2)).Delete();
+        // Changed and saved again: one contact, not two.
+        ContactItem c(friends.GetItems().Item(1));
+        c.SetText(u"FirstName", u"Ann");
+        c.Save();
+    }
+    auto s = Open();
+    DispatchPtr sub;
+    ASSERT_EQ(s->Contacts().TryFolders(&sub), S_OK);
+    outlook::Folders folders(sub);
+    ASSERT_EQ(folders.Count(), 1);
+    MAPIFolder friends = folders.Item(1);
+    EXPECT_EQ(friends.Name(), u"Friends");
+    EXPECT_EQ(friends.DefaultItemType(), outlook::olContactItem);
+    Items items = friends.GetItems();
+    ASSERT_EQ(items.Count(), 3);
+    EXPECT_EQ(ContactItem(items.Item(1)).Text(u"FullName"), u"Ann A");
+    EXPECT_EQ(ContactItem(items.Item(2)).Text(u"LastName"), u"C");
+    EXPECT_FALSE(outlook::IsContact(items.Item(3).Get()));
+    EXPECT_EQ(s->Session().GetDefaultFolder(outlook::olFolderContacts).Name(), u"Contacts");
+    // New items after reopening come after the old ones.
+    s->AddContact(friends, {{u"LastName", u"D"}});
+    EXPECT_EQ(ContactItem(friends.GetItems().Item(4)).Text(u"LastName"), u"D");
+}
+
+TEST_F(StoreTest, SavedContactSurvivesTheProcessDying) {
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        std::string error;
+        auto s = StandIn::OpenStore(path_, u"11.0", &error);
+        if (!s)
+            _exit(2);
+        s->AddContact(s->Contacts(), {{u"LastName", u"Kept"}});
+        // Dies without closing anything.
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    auto s = Open();
+    Items items = s->Contacts().GetItems();
+    ASSERT_EQ(items.Count(), 1);
+    EXPECT_EQ(ContactItem(items.Item(1)).Text(u"LastName"), u"Kept");
+}
+
+TEST_F(StoreTest, RefusesWhatIsNotAStoreAndLeavesItAlone) {
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+        const char* message;
+    };
+    auto sqliteWith = [this](const char* sql) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+    };
+    const Case cases[] = {
+        {"text", [this] { Write("BEGIN:VCARD\r\nVERSION:2.1\r\nEND:VCARD\r\n"); },
+         "not a Tallyport contact store"},
+        {"short", [this] { Write("SQLite"); }, "not a Tallyport contact store"},
+        {"other database",
+         [&] { sqliteWith("CREATE TABLE notes(x TEXT); INSERT INTO notes VALUES('keep');"); },
+         "not a Tallyport contact store"},
+        {"newer store",
+         [&] {
+             Open().reset();
+             Remove();
+             Open().reset();
+             sqliteWith("PRAGMA journal_mode=DELETE; PRAGMA user_version=7;");
+         },
+         "newer"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Remove();
+        c.make();
+        const std::string before = Bytes();
+        std::string error;
+        EXPECT_FALSE(StandIn::OpenStore(path_, u"11.0", &error));
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+        EXPECT_NE(error.find(path_), std::string::npos) << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos);
+        EXPECT_EQ(Bytes(), before);
+    }
+    // A directory is no store either.
+    std::string error;
+    EXPECT_FALSE(StandIn::OpenStore(::testing::TempDir(), u"11.0", &error));
+    EXPECT_FALSE(error.empty());
+}
+
+TEST_F(StoreTest, FailedSaveKeepsMemoryAndFileAlike) {
+    auto s = Open();
+    s->AddContact(s->Contacts(), {{u"LastName", u"A"}});
+    s->FailMember(u"Contact", u"Save", E_FAIL);
+    ContactItem c = s->Contacts().GetItems().AddContact();
+    c.SetText(u"LastName", u"B");
+    EXPECT_EQ(c.TrySave(), E_FAIL);
+    EXPECT_EQ(s->Contacts().GetItems().Count(), 1);
+    s.reset();
+    EXPECT_EQ(Open()->Contacts().GetItems().Count(), 1);
+}
+
+} // namespace
+#endif
