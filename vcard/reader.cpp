@@ -117,17 +117,24 @@ bool IsUtf8WithMultiByte(std::string_view text) {
 }
 
 // The ':' or ';' that ends the parameter token starting at `from`; one inside
-// double quotes does not count, unless the quotes never close.
+// double quotes does not count. A quote that is never closed is an ordinary
+// character (then no quote follows it, so every byte is looked at once).
 size_t FindParameterEnd(std::string_view line, size_t from) {
-    bool quoted = false;
-    for (size_t i = from; i < line.size(); ++i) {
+    size_t i = from;
+    while (i < line.size()) {
         const char c = line[i];
-        if (c == '"')
-            quoted = !quoted;
-        else if (!quoted && (c == ':' || c == ';'))
+        if (c == ':' || c == ';')
             return i;
+        if (c == '"') {
+            const size_t close = line.find('"', i + 1);
+            if (close != std::string_view::npos) {
+                i = close + 1;
+                continue;
+            }
+        }
+        ++i;
     }
-    return line.find_first_of(":;", from);
+    return std::string_view::npos;
 }
 
 } // namespace
@@ -311,8 +318,22 @@ bool CardReader::NextPropertyLine() {
         if (!NextPhysicalLine())
             return false;
         std::string_view more;
+        // Whether the line is quoted-printable is known once its parameter
+        // list has ended; looked at once, so long folded lines stay linear.
+        size_t colonScan = 0;
+        int quotedPrintable = -1;
+        auto isQuotedPrintable = [&] {
+            if (quotedPrintable < 0) {
+                if (line_.find(':', colonScan) == std::string::npos) {
+                    colonScan = line_.size();
+                    return false;
+                }
+                quotedPrintable = IsQuotedPrintableLine(line_) ? 1 : 0;
+            }
+            return quotedPrintable == 1;
+        };
         for (;;) {
-            if (!line_.empty() && line_.back() == '=' && IsQuotedPrintableLine(line_)) {
+            if (!line_.empty() && line_.back() == '=' && isQuotedPrintable()) {
                 // A soft line break: the next line goes on as it stands.
                 if (!RawLine(&more))
                     break;

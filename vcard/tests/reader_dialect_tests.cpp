@@ -164,6 +164,10 @@ TEST(ReaderDialect, ValuesStartAfterTheParameters) {
         {"X-OUTL-SPOUSE;CHARSET=UTF-8:Ann\r\nX-OUTL-CATEGORIES;X=1:Work\r\n",
          {{u"Spouse", u"Ann"}, {u"Categories", u"Work"}}},
         {"TITLE;CHARSET=UTF-8 Boss\r\n", {{u"JobTitle", u""}}}, // no ':' after them
+        // A quoted parameter value may hold ':' and ';'; a quote never closed
+        // is an ordinary character.
+        {"TEL;X-A=\"p:q;r\";HOME:5\r\nURL;X=\"a:u\r\n",
+         {{u"HomeTelephoneNumber", u"5"}, {u"BusinessHomePage", u"u"}}},
     });
     auto cards = CardReader::ReadRecords(
         "BEGIN:VCARD\r\nBDAY;VALUE=date:1980-03-15\r\nX-OUTL-ANNIVERSARY;VALUE=DATE:19800315\r\n"
