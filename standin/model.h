@@ -140,12 +140,12 @@ struct Model {
 const char16_t* KindName(Kind k);
 bool KindFromName(std::u16string_view name, Kind* out);
 
-// A stand-in object behind an IDispatch, or null when it is not one of ours.
+// The data behind an object of the stand-in with model m; null for anything else.
 IDispatch* NewFolderObject(const std::shared_ptr<Model>& m, FolderData* f);
 IDispatch* NewItemObject(const std::shared_ptr<Model>& m, const ItemPtr& item);
 IDispatch* NewApplicationObject(const std::shared_ptr<Model>& m);
 IDispatch* NewNameSpaceObject(const std::shared_ptr<Model>& m);
-FolderData* FolderOf(IDispatch* d);
-ItemPtr ItemOf(IDispatch* d);
+FolderData* FolderOf(IDispatch* d, const Model* m);
+ItemPtr ItemOf(IDispatch* d, const Model* m);
 
 } // namespace standin::detail

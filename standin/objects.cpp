@@ -173,6 +173,7 @@ class Base : public IDispatch {
 public:
     Base(std::shared_ptr<Model> m, Kind k) : m_(std::move(m)), kind_(k) { ++m_->live; }
     virtual ~Base() { --m_->live; }
+    const Model* Owner() const { return m_.get(); }
     Base(const Base&) = delete;
     Base& operator=(const Base&) = delete;
 
@@ -980,14 +981,14 @@ IDispatch* NewNameSpaceObject(const std::shared_ptr<Model>& m) {
     return new NameSpaceObj(m);
 }
 
-FolderData* FolderOf(IDispatch* d) {
+FolderData* FolderOf(IDispatch* d, const Model* m) {
     auto* f = dynamic_cast<FolderObj*>(BaseOf(d));
-    return f ? f->Data() : nullptr;
+    return f && f->Owner() == m ? f->Data() : nullptr;
 }
 
-ItemPtr ItemOf(IDispatch* d) {
+ItemPtr ItemOf(IDispatch* d, const Model* m) {
     auto* i = dynamic_cast<ItemObj*>(BaseOf(d));
-    return i ? i->Data() : nullptr;
+    return i && i->Owner() == m ? i->Data() : nullptr;
 }
 
 } // namespace standin::detail

@@ -10,10 +10,10 @@ using namespace detail;
 
 namespace {
 
-FolderData* RequireFolder(const outlook::MAPIFolder& f) {
-    FolderData* data = FolderOf(f.Dispatch());
+FolderData* RequireFolder(const outlook::MAPIFolder& f, const Model* m) {
+    FolderData* data = FolderOf(f.Dispatch(), m);
     if (!data)
-        throw std::invalid_argument("not a folder of the stand-in");
+        throw std::invalid_argument("not a folder of this stand-in");
     return data;
 }
 
@@ -49,7 +49,7 @@ outlook::MAPIFolder StandIn::Root() const {
 
 outlook::MAPIFolder StandIn::AddFolder(const outlook::MAPIFolder& parent, std::u16string_view name,
                                        LONG defaultItemType) {
-    FolderData* p = RequireFolder(parent);
+    FolderData* p = RequireFolder(parent, m_.get());
     FolderData* f = m_->NewFolder(p, name, defaultItemType);
     if (m_->backend && FAILED(m_->backend->PutFolder(*f))) {
         p->children.pop_back();
@@ -62,7 +62,7 @@ outlook::ContactItem
 StandIn::AddContact(const outlook::MAPIFolder& folder,
                     std::initializer_list<std::pair<const char16_t*, std::u16string_view>> text) {
     auto item = std::make_shared<ItemData>();
-    item->folder = RequireFolder(folder);
+    item->folder = RequireFolder(folder, m_.get());
     for (const auto& [name, value] : text) {
         const int prop = PropertyIndex(name);
         if (prop < 0 || prop == kPropDLName ||
@@ -80,7 +80,7 @@ outlook::DispatchPtr StandIn::AddDistList(const outlook::MAPIFolder& folder,
                                           std::u16string_view name) {
     auto item = std::make_shared<ItemData>();
     item->distList = true;
-    item->folder = RequireFolder(folder);
+    item->folder = RequireFolder(folder, m_.get());
     item->props.Set(kPropDLName, name);
     HRESULT hr = m_->Save(item, item->props);
     if (FAILED(hr))
@@ -94,18 +94,18 @@ void StandIn::SetVersion(std::u16string_view version) {
 
 void StandIn::SetPickFolder(const outlook::MAPIFolder& folder) {
     m_->pickSet = true;
-    m_->pick = folder ? RequireFolder(folder) : nullptr;
+    m_->pick = folder ? RequireFolder(folder, m_.get()) : nullptr;
 }
 
 void StandIn::SetCurrentFolder(const outlook::MAPIFolder& folder) {
-    m_->current = folder ? RequireFolder(folder) : nullptr;
+    m_->current = folder ? RequireFolder(folder, m_.get()) : nullptr;
 }
 
 void StandIn::SetSelection(const std::vector<outlook::DispatchPtr>& items) {
     std::vector<Model::Selected> s;
     for (const auto& d : items) {
         Model::Selected entry;
-        entry.item = ItemOf(d.Get());
+        entry.item = ItemOf(d.Get(), m_.get());
         if (!entry.item)
             entry.other = d;
         s.push_back(std::move(entry));

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -352,6 +353,11 @@ TEST(StandInTree, PickFolderCurrentFolderAndSelection) {
     EXPECT_FALSE(outlook::IsContact(sel.Item(2).Get()));
     DispatchPtr none;
     EXPECT_FAILED(sel.TryItem(3, &none));
+
+    // Folders of another stand-in are refused, not mixed in.
+    StandIn other;
+    EXPECT_THROW(s.SetPickFolder(other.Contacts()), std::invalid_argument);
+    EXPECT_THROW(s.AddContact(other.Contacts()), std::invalid_argument);
 }
 
 TEST(StandInFailures, TestedAndUntestedReadsSeeTheInjectedResult) {
