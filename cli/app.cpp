@@ -3,12 +3,12 @@
 #include "cli/folders.h"
 #include "cli/listing.h"
 #include "cli/options.h"
+#include "cli/remembered.h"
 #include "cli/runs.h"
 #include "com/error.h"
 #include "outlook/outlook.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
-#include "platform/settings.h"
 #include "standin/standin.h"
 
 #include <cerrno>
@@ -239,8 +239,7 @@ int DoList(const standin::StandIn& store, const Options& o) {
 // --- import and export -----------------------------------------------------
 
 // The directory of the command: DIR, or the remembered one; it must exist.
-std::string ChooseDirectory(const Options& o, platform::SettingsStore& settings,
-                            const char* settingName) {
+std::string ChooseDirectory(const Options& o, const Remembered& settings, const char* settingName) {
     std::string dir = o.dir;
     bool remembered = false;
     if (dir.empty()) {
@@ -263,7 +262,7 @@ std::string ChooseDirectory(const Options& o, platform::SettingsStore& settings,
 
 // Remembered as an absolute path, so it still names the same directory
 // when the next command starts elsewhere.
-void Remember(platform::SettingsStore& settings, const char* settingName, const std::string& dir) {
+void Remember(const Remembered& settings, const char* settingName, const std::string& dir) {
     std::error_code ec;
     std::filesystem::path abs = std::filesystem::absolute(dir, ec);
     std::string text = ec ? dir : abs.lexically_normal().string();
@@ -274,7 +273,7 @@ void Remember(platform::SettingsStore& settings, const char* settingName, const 
     settings.Write(settingName, text);
 }
 
-int DoImport(standin::StandIn& store, const Options& o, platform::SettingsStore& settings) {
+int DoImport(standin::StandIn& store, const Options& o, const Remembered& settings) {
     const std::string dir = ChooseDirectory(o, settings, "ImportFolder");
     outlook::MAPIFolder folder = ChooseFolder(store, o);
     std::vector<std::string> files;
@@ -367,7 +366,7 @@ std::vector<outlook::DispatchPtr> SelectContacts(const outlook::MAPIFolder& fold
     return selected;
 }
 
-int DoExport(standin::StandIn& store, const Options& o, platform::SettingsStore& settings) {
+int DoExport(standin::StandIn& store, const Options& o, const Remembered& settings) {
     const std::string dir = ChooseDirectory(o, settings, "ExportFolder");
     outlook::MAPIFolder folder = ChooseFolder(store, o);
     std::vector<outlook::DispatchPtr> selection;
@@ -408,8 +407,7 @@ int Dispatch(const Options& o) {
                              " is not an Outlook 2000-2003 version such as 9.0.0.2711 or "
                              "11.0.0.8010");
 
-    platform::SettingsStore settings;
-    settings.Open();
+    Remembered settings;
     // What the command line names is checked before the store is opened.
     if (o.command == Command::Import || o.command == Command::Export) {
         ChooseDirectory(o, settings,

@@ -41,8 +41,7 @@ ExportOutcome FromExport(LONG result, const batch::ExportCounts& c) {
 ImportOutcome RunImport(standin::StandIn& store, const std::string& dir,
                         const outlook::MAPIFolder& folder, int policy) {
     batch::ImportRun run(HostVersion(store));
-    LONG result =
-        run.ImportDirectory(dir, folder, static_cast<batch::ConflictResolution>(policy));
+    LONG result = run.ImportDirectory(dir, folder, static_cast<batch::ConflictResolution>(policy));
     const batch::ImportCounts& c = run.Counts();
     ImportOutcome r;
     r.cards = c.cards;

@@ -3,9 +3,14 @@
 #include "cli/folders.h"
 #include "cli/listing.h"
 #include "cli/options.h"
+#include "cli/remembered.h"
 #include "standin/standin.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -218,6 +223,43 @@ TEST(FolderPaths, ShowTheTreeAndFindFoldersByPath) {
               cli::FindResult::Found);
     EXPECT_EQ(cli::FindFolder(outlook.Session(), u"\\\\Personal Folders\\WORK", &f),
               cli::FindResult::Ambiguous);
+}
+
+TEST(RememberedDirectories, KeepEachValueAndReadWhatCannotBeUsedAsEmpty) {
+    char pattern[] = "/tmp/tallyport-settings-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string root = pattern;
+    const char* old = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = old ? old : "";
+    setenv("XDG_CONFIG_HOME", root.c_str(), 1);
+    {
+        cli::Remembered settings;
+        EXPECT_EQ(settings.Read("ImportFolder"), ""); // nothing yet
+        settings.Write("ImportFolder", "/home/a/cards=2004");
+        settings.Write("ExportFolder", "/tmp/out");
+        settings.Write("ImportFolder", "/home/a/new cards");
+        EXPECT_EQ(settings.Read("ImportFolder"), "/home/a/new cards");
+        EXPECT_EQ(settings.Read("ExportFolder"), "/tmp/out");
+        settings.Write("ExportFolder", "two\nlines"); // cannot be kept: ignored
+        EXPECT_EQ(settings.Read("ExportFolder"), "/tmp/out");
+        settings.Write("ExportFolder", "");
+        EXPECT_EQ(settings.Read("ExportFolder"), "");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root + "/tallyport"),
+                                std::filesystem::directory_iterator()),
+                  1); // no temporary file is left behind
+
+        // A value longer than a directory field holds, and lines that are no
+        // values, read as empty.
+        std::ofstream(root + "/tallyport/settings")
+            << "garbage\nImportFolder=" << std::string(260, 'x') << "\nExportFolder=/ok\n";
+        EXPECT_EQ(settings.Read("ImportFolder"), "");
+        EXPECT_EQ(settings.Read("ExportFolder"), "/ok");
+    }
+    if (old)
+        setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
+    std::filesystem::remove_all(root);
 }
 
 } // namespace
