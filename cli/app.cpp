@@ -253,7 +253,10 @@ std::string ChooseDirectory(const Options& o, const Remembered& settings, const 
     const std::string what =
         remembered ? "the remembered directory " + Quoted(dir) : "the directory " + Quoted(dir);
     if (!platform::IsDirectory(dir))
-        Fail(kExitUsage, what + " is not an existing directory");
+        Fail(kExitUsage,
+             what + " is not an existing directory" +
+                 (o.command == Command::Export && !platform::PathExists(dir) ? " (create it first)"
+                                                                             : ""));
     if (dir.size() >= platform::kMaxPath)
         Fail(kExitUsage,
              what + " is too long (at most " + std::to_string(platform::kMaxPath - 1) + " bytes)");

@@ -357,6 +357,11 @@ its items and the number of items, separated by tabs. The path is what
 --folder takes. Only folders of type "contact" can be imported into or
 exported from.
 
+In the shell put a path in single quotes, so the backslashes stay as they are;
+the leading backslashes may be left out, and letter case does not matter:
+  tallyport list --folder '\\Personal Folders\Contacts\Clients'
+  tallyport list --folder 'personal folders\contacts\clients'
+
 Example:
   tallyport folders
   \\Personal Folders	mail	0
