@@ -21,13 +21,6 @@ namespace platform {
 namespace {
 constexpr uint64_t kFourGiB = uint64_t{1} << 32;
 
-bool EndsWithVcf(const std::string& name) {
-    if (name.size() < 4)
-        return false;
-    const char* ext = name.c_str() + name.size() - 4;
-    return ext[0] == '.' && (ext[1] | 0x20) == 'v' && (ext[2] | 0x20) == 'c' &&
-           (ext[3] | 0x20) == 'f';
-}
 } // namespace
 
 #ifdef _WIN32
@@ -171,6 +164,17 @@ char PathSeparator() {
 }
 
 #else
+
+namespace {
+// "*.vcf" as FindFirstFileA matches it on long names: the name ends in ".vcf", any case.
+bool EndsWithVcf(const std::string& name) {
+    if (name.size() < 4)
+        return false;
+    const char* ext = name.c_str() + name.size() - 4;
+    return ext[0] == '.' && (ext[1] | 0x20) == 'v' && (ext[2] | 0x20) == 'c' &&
+           (ext[3] | 0x20) == 'f';
+}
+} // namespace
 
 ReadResult ReadWholeFile(const std::string& path, std::string* out) {
     out->clear();
