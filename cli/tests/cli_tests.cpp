@@ -524,6 +524,18 @@ TEST_F(Cli, AnEmptyDirectoryOrFolderIsReported) {
     EXPECT_TRUE(FilesIn(Out()).empty());
 }
 
+TEST_F(Cli, AFileThatCannotBeReadStopsTheImportWithStatusOne) {
+    fs::path d = MakeCardDir("locked", "a.vcf", kSmithWorkPhone);
+    fs::create_directories(d / "b.vcf"); // listed like a file, cannot be read as one
+    Result r = Run({"import", d.string()});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find("tallyport: import stopped: "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("b.vcf"), std::string::npos) << r.err;
+    // The directory ran, so it is remembered.
+    Result again = Run({"import"});
+    EXPECT_EQ(again.status, 1) << again.err;
+}
+
 TEST_F(Cli, CtrlCStopsTheImportAfterTheCardInProgress) {
     Ok({"folders"}); // the store exists before the import starts
     fs::path many = root_ / "many";
