@@ -190,7 +190,11 @@ int DoList(const standin::StandIn& store, const Options& o) {
             com::Variant v;
             if (UnknownMember(com::TryGet(probe.Dispatch(), outlook::ContactItem::Cache(),
                                           names[i].c_str(), &v)))
-                Fail(kExitUsage, "--fields: " + Quoted(fields[i]) + " is not a contact property");
+                Fail(kExitUsage,
+                     "--fields: " + Quoted(fields[i]) + " is not a contact property" +
+                         (SameName(fields[i], "IMAddress")
+                              ? " of Outlook " + o.outlookVersion + " (it came with Outlook 2002)"
+                              : ""));
         }
         probe.Reset();
     }
