@@ -306,6 +306,38 @@ TEST_F(Cli, OneFileExportIsNamedAfterTheFolder) {
     EXPECT_EQ(cards, 3u);
 }
 
+// The text of an exported file without its REV line (the time of the export).
+std::string WithoutRev(const std::string& text) {
+    std::string out;
+    for (const std::string& line : Lines(text)) {
+        if (line.rfind("REV:", 0) != 0)
+            out += line + "\n";
+    }
+    return out;
+}
+
+TEST_F(Cli, TheOneFileExportHoldsTheCardsOfThePerContactFilesInFolderOrder) {
+    Ok({"import", kCards});
+    for (const char* version : {"2.1", "3.0"}) {
+        SCOPED_TRACE(version);
+        fs::path each = root_ / (std::string("each") + version);
+        fs::path one = root_ / (std::string("one") + version);
+        fs::create_directories(each);
+        fs::create_directories(one);
+        Ok({"export", "--version", version, each.string()});
+        Ok({"export", "--version", version, "--one-file", one.string()});
+        std::string joined;
+        auto rows = List("FileAs");
+        for (size_t i = 1; i < rows.size(); ++i)
+            joined += ReadFile(each / (rows[i].at(0) + ".vcf"));
+        EXPECT_EQ(WithoutRev(ReadFile(one / "Contacts.vcf")), WithoutRev(joined));
+        const std::string smith = ReadFile(each / "Smith, John.vcf");
+        EXPECT_NE(smith.find("\r\nN:Smith;John;;;\r\n"), std::string::npos) << smith;
+        EXPECT_NE(smith.find("\r\nORG:Acme Ltd"), std::string::npos) << smith;
+        EXPECT_EQ(smith.substr(smith.size() - 11), "END:VCARD\r\n");
+    }
+}
+
 TEST_F(Cli, SelectExportsTheNamedContactsInTheOrderGiven) {
     Ok({"import", kCards});
     Result r = Ok({"export", "--one-file", "--select", "Smith, John", "--select", "Corner Bakery",
