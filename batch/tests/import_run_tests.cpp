@@ -25,7 +25,7 @@ std::string Named(const std::string& last, const std::string& first, const std::
     if (!org.empty())
         lines += "ORG:" + org + "\r\n";
     if (!phone.empty())
-        lines += "TEL;WORK;VOICE:" + phone + "\r\n";
+        lines += "TEL;WORK:" + phone + "\r\n";
     return Card(lines);
 }
 
@@ -180,9 +180,10 @@ TEST_F(ImportRunTest, EmailContainmentRule) {
     for (const Case& c : cases) {
         standin::StandIn fresh;
         if (c.existing.empty())
-            fresh.AddContact(fresh.Contacts(), {{u"Body", u"no address"}});
+            fresh.AddContact(fresh.Contacts(), {{u"Email1AddressType", u"SMTP"}});
         else
-            fresh.AddContact(fresh.Contacts(), {{u"Email1Address", c.existing}});
+            fresh.AddContact(fresh.Contacts(),
+                             {{u"Email1Address", c.existing}, {u"Email1AddressType", u"SMTP"}});
         // A named contact with the same address is no candidate.
         fresh.AddContact(fresh.Contacts(),
                          {{u"LastName", u"Named"}, {u"Email1Address", u"john@example.com"}});
