@@ -27,7 +27,11 @@ public:
     }
     std::string Str() const { return path_.string(); }
     std::filesystem::path Path() const { return path_; }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
+    // The path as the runs compose it (ANSI bytes, no conversion).
+    std::string File(const std::string& name) const {
+        return path_.string() + static_cast<char>(std::filesystem::path::preferred_separator) +
+               name;
+    }
 
     // Names of the entries, sorted.
     std::vector<std::string> Names() const {
