@@ -273,8 +273,8 @@ bool ProgressDialog::Start(WindowHandle) {
 }
 
 void ProgressDialog::SetCaption(int32_t stringId) {
+    // Drawn with the total, which follows.
     caption_ = LoadResourceString(stringId);
-    Draw(true);
 }
 
 void ProgressDialog::SetTotal(int32_t total) {
