@@ -2,6 +2,8 @@
 // search and the three policies, where it stops, and that no error escapes.
 #include "batch/import_run.h"
 
+#include "imbridge/imbridge.h"
+
 #include "batch/tests/progress_double.h"
 #include "batch/tests/test_support.h"
 #include "platform/files.h"
@@ -329,6 +331,55 @@ TEST_F(ImportRunTest, OutlookErrorsAreContained) {
         if (r == kRunFailed) {
             EXPECT_FALSE(run.Counts().stopReason.empty());
         }
+    }
+}
+
+} // namespace
+} // namespace batch
+
+namespace batch {
+namespace {
+
+TEST(ImportRunIMAddress, ComparedThroughTheBridge) {
+    struct Case {
+        const char* name;
+        std::u16string version;
+        std::string cardAddress;
+        bool failRead;
+        LONG result;
+        long identical;
+    };
+    const Case cases[] = {
+        {"same", u"11.0", "john@im", false, 0, 1},
+        {"other", u"11.0", "jack@im", false, 0, 0},
+        {"bridge fails", u"11.0", "john@im", true, kRunFailed, 0},
+        {"too long for 256 bytes", u"11.0", std::string(300, 'x'), false, kRunFailed, 0},
+        {"Outlook 2000 has none", u"9.0", "jack@im", false, 0, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        standin::StandIn store(c.version);
+        auto old =
+            store.AddContact(store.Contacts(), {{u"FirstName", u"John"}, {u"LastName", u"Smith"}});
+        if (c.version != u"9.0") {
+            ASSERT_EQ(0, OL10_setIMAddress(old.Dispatch(), "john@im"));
+            old.Save();
+        }
+        testing::TempDir d;
+        d.Write("im.vcf", Card("N:Smith;John\r\nX-OUTL-IMADDRESS:" + c.cardAddress + "\r\n"));
+        testing::ProgressDouble p;
+        ImportRun run(outlook::MajorVersion(c.version));
+        run.SetProgress(&p);
+        if (c.failRead)
+            store.FailMember(u"Contact", u"IMAddress", E_FAIL, 1);
+        LONG r = 1;
+        EXPECT_NO_THROW(r = run.ImportDirectory(d.Str(), store.Contacts(), ReplaceExisting));
+        store.ClearFailures();
+        EXPECT_EQ(c.result, r);
+        EXPECT_EQ(c.identical, run.Counts().identical);
+        EXPECT_EQ(c.result == 0 && !c.identical ? 1 : 0, run.Counts().replaced);
+        EXPECT_EQ(1, store.Contacts().GetItems().Count());
+        EXPECT_EQ(1, p.ends);
     }
 }
 
