@@ -257,4 +257,11 @@ int ExportRun::MakeFileName(int number, std::string* path) {
     }
 }
 
+std::string ExportRun::MakeFileName() {
+    std::string path;
+    if (MakeFileName(0, &path) < 0)
+        path.clear();
+    return path;
+}
+
 } // namespace batch

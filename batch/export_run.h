@@ -58,6 +58,8 @@ public:
     // name fits. ExportContact creates the file exclusively and moves on to
     // the next number when the name was taken meanwhile.
     int MakeFileName(int number, std::string* path);
+    // The first free path from number 0 on; empty when no name fits.
+    std::string MakeFileName();
     // The base name: FileAs (or the folder name in one-file mode) as ANSI,
     // a two-line name as "first (second)", characters that file names cannot
     // hold replaced by "_".

@@ -102,6 +102,11 @@ TEST_F(ExportRunTest, SameNameTwiceAndAgainNeverOverwrites) {
                                         "Smith, John(3).vcf", "Smith, John.vcf"}),
               dir.Names());
     EXPECT_EQ(first, dir.Read("Smith, John.vcf"));
+
+    ExportRun next;
+    next.BeginForTest(dir.Str(), u"", false);
+    next.SetContact(Contact(u"John", u"Smith"));
+    EXPECT_EQ(dir.File("Smith, John(4).vcf"), next.MakeFileName());
 }
 
 struct NameCase {
@@ -228,6 +233,7 @@ TEST_F(ExportRunTest, LongPathsAreShortenedKeepingNumberAndExtension) {
     std::string path;
     EXPECT_FALSE(run.ComposeFileName(0, &path));
     EXPECT_EQ(-1, run.MakeFileName(0, &path));
+    EXPECT_EQ("", run.MakeFileName());
 }
 
 TEST_F(ExportRunTest, TooLongDirectoryStopsTheRunLikeAnUncreatableFile) {
