@@ -82,8 +82,19 @@ TEST_F(ProgressDialogWin, RestartAfterEnd) {
     for (int round = 0; round < 3; ++round) {
         ASSERT_TRUE(progress.Start(owner));
         EXPECT_FALSE(progress.IsCancelled());
-        SendMessageA(progress.Window(), WM_COMMAND, IDCANCEL, 0);
+        HWND dialog = progress.Window();
+        // The button, the window's close command, and a second press.
+        if (round == 1)
+            SendMessageA(dialog, WM_CLOSE, 0, 0); // posts IDCANCEL to the dialog's thread
+        else
+            SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        for (int i = 0; i < 100 && !progress.IsCancelled(); ++i)
+            Sleep(10);
         EXPECT_TRUE(progress.IsCancelled());
+        EXPECT_EQ("Wait...", Text(dialog, IDCANCEL));
+        SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_TRUE(progress.IsCancelled());
+        EXPECT_TRUE(IsWindow(dialog));
         progress.End();
     }
     EXPECT_EQ("Wait...", LoadResourceString(IDS_PROGRESS_WAIT));
