@@ -3,6 +3,7 @@
 #include "platform/codepage.h"
 #include "platform/oledate.h"
 
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 
@@ -103,8 +104,9 @@ std::string QuotedPrintableEncode(const unsigned char* bytes, size_t count) {
 }
 
 std::string FormatOleDate(double date, const char* pattern) {
+    // Some OLE runtimes break a NaN into 30 December 1899; it is no date.
     platform::DateFields f;
-    if (!platform::OleDateToFields(date, &f))
+    if (std::isnan(date) || !platform::OleDateToFields(date, &f))
         return "Invalid DateTime";
     std::tm tm{};
     tm.tm_sec = f.second;
