@@ -94,7 +94,7 @@ LONG GetAddress(IDispatch* item, char* buffer, LONG size) {
         if (!converted)
             return E_FAIL;
     }
-    if (size <= 0 || address.size() >= static_cast<unsigned long>(size))
+    if (!buffer || size <= 0 || address.size() >= static_cast<unsigned long>(size))
         return -1;
     std::memcpy(buffer, address.c_str(), address.size() + 1);
     return 0;

@@ -24,7 +24,7 @@ extern "C" {
 
 // 0: `buffer` holds the address and its NUL (a null item gives the empty text).
 // -1: the address with its NUL does not fit into `size` bytes (also for a
-//     size of 0 or below); the buffer is left untouched.
+//     size of 0 or below, or no buffer); the buffer is left untouched.
 // Another negative value: the item failed to give the address (the failing
 //     HRESULT); the buffer is left untouched.
 IMBRIDGE_API LONG IMBRIDGE_CALL OL10_getIMAddress(IDispatch* item, char* buffer, LONG size);

@@ -129,6 +129,13 @@ TEST(ImBridgeTest, SizeZeroOrBelowAlwaysFails) {
     }
 }
 
+TEST(ImBridgeTest, NullBufferGetsNothing) {
+    FakeContact contact;
+    EXPECT_EQ(OL10_getIMAddress(&contact, nullptr, 256), -1);
+    EXPECT_EQ(OL10_getIMAddress(nullptr, nullptr, 256), -1);
+    EXPECT_EQ(contact.refs, 1u);
+}
+
 TEST(ImBridgeTest, NullItemIsAnEmptyAddressWithoutCalls) {
     Buffer buffer;
     EXPECT_EQ(OL10_getIMAddress(nullptr, buffer.bytes, 256), 0);
