@@ -110,7 +110,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, Options* out, std::s
     bool onlyPositional = false;
     std::vector<std::string> positional;
     struct Seen {
-        const OptionSpec* spec;
+        const OptionSpec* known;
         std::string value;
     };
     std::vector<Seen> seen;
@@ -138,26 +138,26 @@ bool ParseCommandLine(const std::vector<std::string>& args, Options* out, std::s
             value = a.substr(eq + 1);
             inlineValue = true;
         }
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* known = nullptr;
         for (const auto& s : kOptions) {
             if (name == s.name)
-                spec = &s;
+                known = &s;
         }
-        if (!spec) {
+        if (!known) {
             *error = "unknown option " + name + " (see tallyport --help)";
             return false;
         }
-        if (spec->takesValue && !inlineValue) {
+        if (known->takesValue && !inlineValue) {
             if (i + 1 >= args.size()) {
-                *error = std::string(spec->name) + " needs a value";
+                *error = std::string(known->name) + " needs a value";
                 return false;
             }
             value = args[++i];
-        } else if (!spec->takesValue && inlineValue) {
-            *error = std::string(spec->name) + " takes no value";
+        } else if (!known->takesValue && inlineValue) {
+            *error = std::string(known->name) + " takes no value";
             return false;
         }
-        seen.push_back({spec, value});
+        seen.push_back({known, value});
     }
 
     // The command is the first word; `help` names the command to explain.
@@ -205,12 +205,12 @@ bool ParseCommandLine(const std::vector<std::string>& args, Options* out, std::s
         return true;
     };
     for (const Seen& s : seen) {
-        if (!(s.spec->commands & Mask(o.command))) {
-            *error = std::string(s.spec->name) + " does not apply to " + cmd + " (see tallyport " +
+        if (!(s.known->commands & Mask(o.command))) {
+            *error = std::string(s.known->name) + " does not apply to " + cmd + " (see tallyport " +
                      cmd + " --help)";
             return false;
         }
-        const std::string n = s.spec->name;
+        const std::string n = s.known->name;
         if (n == "--store") {
             if (!once(&haveStore, "--store"))
                 return false;
