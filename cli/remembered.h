@@ -1,8 +1,11 @@
 // The directories the commands remember ("ImportFolder", "ExportFolder"): a
-// small text file under $XDG_CONFIG_HOME/tallyport/ (~/.config/tallyport/).
-// As with the add-in's registry values, a missing or unreadable value reads
-// as the empty text and a failed write is silent.
+// small text file under $XDG_CONFIG_HOME/tallyport/ (~/.config/tallyport/),
+// kept by the platform's settings store. As with the add-in's registry
+// values, a missing or unreadable value reads as the empty text and a failed
+// write is silent.
 #pragma once
+
+#include "platform/settings.h"
 
 #include <string>
 
@@ -10,7 +13,7 @@ namespace cli {
 
 class Remembered {
 public:
-    // The file; empty when neither XDG_CONFIG_HOME nor HOME is set.
+    // The file; none when neither XDG_CONFIG_HOME nor HOME is set.
     Remembered();
     std::string Read(const std::string& name) const;
     // Replaces the value; the file is rewritten whole through a temporary
@@ -18,7 +21,7 @@ public:
     void Write(const std::string& name, const std::string& value) const;
 
 private:
-    std::string path_;
+    platform::SettingsStore store_;
 };
 
 } // namespace cli
