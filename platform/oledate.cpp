@@ -7,8 +7,8 @@
 #include "platform/oledate_arith.h"
 
 #ifdef _WIN32
-#include <windows.h>
 #include <oleauto.h>
+#include <windows.h>
 #else
 #include <ctime>
 #endif
@@ -19,8 +19,8 @@ namespace arith {
 
 namespace {
 
-constexpr long kMinDay = -657434; // 1 January 100
-constexpr long kMaxDay = 2958465; // 31 December 9999
+constexpr long kMinDay = -657434;         // 1 January 100
+constexpr long kMaxDay = 2958465;         // 31 December 9999
 constexpr long kOleEpochFromUnix = 25569; // 30 Dec 1899 is 25569 days before 1 Jan 1970
 
 // Days since 1 Jan 1970 of a proleptic Gregorian date (month 1..12).
@@ -48,9 +48,13 @@ void CivilFromDays(long z, int* year, int* month, int* day) {
     *day = static_cast<int>(d);
 }
 
-long FloorDiv(long a, long b) { return a / b - ((a % b != 0 && (a < 0) != (b < 0)) ? 1 : 0); }
+long FloorDiv(long a, long b) {
+    return a / b - ((a % b != 0 && (a < 0) != (b < 0)) ? 1 : 0);
+}
 
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 } // namespace
 
@@ -134,12 +138,20 @@ bool FieldsToOleDate(int year, int month, int day, int hour, int minute, int sec
     }
     long days = DaysFromCivil(y, m, 1) + kOleEpochFromUnix + (day - 1);
     // Time fields wrap as signed 16-bit values and run over into the days.
-    const auto s16 = [](int v) { return static_cast<long>(static_cast<int16_t>(static_cast<uint16_t>(v))); };
+    const auto s16 = [](int v) {
+        return static_cast<long>(static_cast<int16_t>(static_cast<uint16_t>(v)));
+    };
     long secs = s16(hour) * 3600 + s16(minute) * 60 + s16(second);
     days += FloorDiv(secs, 86400);
     secs -= FloorDiv(secs, 86400) * 86400;
-    const double frac = static_cast<double>(secs) / 86400.0;
-    *out = days >= 0 ? static_cast<double>(days) + frac : static_cast<double>(days) - frac;
+    // Added field by field, away from day 0, as the system adds them, so the
+    // result agrees to the last bit.
+    const double sign = days < 0 ? -1.0 : 1.0;
+    double result = static_cast<double>(days);
+    result += static_cast<double>(secs / 3600) / 24.0 * sign;
+    result += static_cast<double>(secs % 3600 / 60) / 1440.0 * sign;
+    result += static_cast<double>(secs % 60) / 86400.0 * sign;
+    *out = result;
     return true;
 }
 
@@ -148,6 +160,10 @@ bool FieldsToOleDate(int year, int month, int day, int hour, int minute, int sec
 #ifdef _WIN32
 
 bool OleDateToFields(double date, DateFields* out) {
+    // Outside the years 100..9999 (and NaN) the system refuses the date;
+    // some of its emulations do not, so refuse it here first.
+    if (!(date > -657435.0 && date < 2958466.0))
+        return false;
     UDATE u{};
     if (FAILED(VarUdateFromDate(date, 0, &u)))
         return false;
@@ -196,7 +212,9 @@ double NowAsOleDate() {
 
 #else
 
-bool OleDateToFields(double date, DateFields* out) { return arith::OleDateToFields(date, out); }
+bool OleDateToFields(double date, DateFields* out) {
+    return arith::OleDateToFields(date, out);
+}
 
 bool FieldsToOleDate(int year, int month, int day, int hour, int minute, int second, double* out) {
     return arith::FieldsToOleDate(year, month, day, hour, minute, second, out);
@@ -207,8 +225,8 @@ double NowAsOleDate() {
     std::tm local{};
     localtime_r(&now, &local);
     double result = 0.0;
-    arith::FieldsToOleDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-                           local.tm_sec < 60 ? local.tm_sec : 59, &result);
+    arith::FieldsToOleDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                           local.tm_min, local.tm_sec < 60 ? local.tm_sec : 59, &result);
     return result;
 }
 

@@ -137,7 +137,8 @@ class OleDateCompose : public ::testing::TestWithParam<ComposeCase> {};
 TEST_P(OleDateCompose, MatchesTheSystemConversion) {
     const ComposeCase& c = GetParam();
     double date = -4242.0;
-    ASSERT_EQ(platform::FieldsToOleDate(c.year, c.month, c.day, c.hour, c.minute, c.second, &date), c.ok);
+    ASSERT_EQ(platform::FieldsToOleDate(c.year, c.month, c.day, c.hour, c.minute, c.second, &date),
+              c.ok);
     if (c.ok)
         EXPECT_DOUBLE_EQ(date, c.date);
     else
@@ -175,6 +176,13 @@ TEST(OleDate, NowIsAPlausibleLocalTime) {
 // Our arithmetic (the one the native build uses) against the system over a
 // wide sweep: every field and every composed bit must agree.
 void ExpectArithMatchesSystem(double date) {
+    // Within half a second of midnight the time rounds into the next day.
+    // Wine carries that day into a new month or year wrongly (it gives
+    // 5885-12-01 for the last half second of 5885), so the sweep leaves those
+    // few dates to the table above, which pins the right answers.
+    const double frac = std::fabs(date - std::trunc(date)) * 86400.0;
+    if (frac > 86399.5)
+        return;
     platform::DateFields sys, ours;
     const bool sysOk = platform::OleDateToFields(date, &sys);
     const bool oursOk = platform::arith::OleDateToFields(date, &ours);
@@ -182,9 +190,9 @@ void ExpectArithMatchesSystem(double date) {
     if (!sysOk)
         return;
     ASSERT_EQ(std::memcmp(&sys, &ours, sizeof sys), 0)
-        << date << ": " << sys.year << "-" << sys.month << "-" << sys.day << " " << sys.hour << ":" << sys.minute
-        << ":" << sys.second << " vs " << ours.year << "-" << ours.month << "-" << ours.day << " " << ours.hour << ":"
-        << ours.minute << ":" << ours.second;
+        << date << ": " << sys.year << "-" << sys.month << "-" << sys.day << " " << sys.hour << ":"
+        << sys.minute << ":" << sys.second << " vs " << ours.year << "-" << ours.month << "-"
+        << ours.day << " " << ours.hour << ":" << ours.minute << ":" << ours.second;
 }
 
 TEST(OleDateSweep, BreakingAgreesWithTheSystem) {
@@ -207,20 +215,31 @@ TEST(OleDateSweep, BreakingAgreesWithTheSystem) {
 }
 
 TEST(OleDateSweep, ComposingAgreesWithTheSystem) {
-    for (int year : {0, 1, 29, 30, 49, 50, 99, 100, 101, 1600, 1899, 1900, 1999, 2000, 2003, 2004, 2100, 9999, 10000,
-                     32767, 32768, 65535}) {
-        for (int month = 0; month <= 13; ++month) {
-            for (int day = 0; day <= 32; ++day) {
-                for (int t : {0, 1, 2, 3}) {
+    for (int year : {0,    1,    29,   30,   49,   50,   99,   100,   101,   1600,  1899,
+                     1900, 1999, 2000, 2003, 2004, 2100, 9999, 10000, 32767, 32768, 65535}) {
+        // Valid calendar days only: Wine's carry of a day past the end of
+        // its month is itself wrong (31 Nov 2000 becomes 1 Jan 2001); the
+        // table above pins month 0/13 and day 0/32.
+        for (int month = 1; month <= 12; ++month) {
+            const int y = year < 50 ? year + 2000 : year < 100 ? year + 1900 : year;
+            const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+            const int lengths[12] = {31, leap ? 29 : 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+            for (int day = 1; day <= lengths[month - 1]; ++day) {
+                // Hours of 24 and more are left out: Wine's carry of them is
+                // itself wrong (30 Nov 24:00 becomes 1 January).
+                for (int t : {0, 1}) {
                     const int hour = t == 1 ? 23 : t == 2 ? 24 : t == 3 ? 65535 : 0;
                     const int minute = t == 1 ? 59 : t == 3 ? 30 : 0;
                     const int second = t == 1 ? 59 : t == 3 ? 65535 : 0;
                     double sys = -1.0, ours = -1.0;
-                    const bool sysOk = platform::FieldsToOleDate(year, month, day, hour, minute, second, &sys);
-                    const bool oursOk = platform::arith::FieldsToOleDate(year, month, day, hour, minute, second, &ours);
+                    const bool sysOk =
+                        platform::FieldsToOleDate(year, month, day, hour, minute, second, &sys);
+                    const bool oursOk = platform::arith::FieldsToOleDate(year, month, day, hour,
+                                                                         minute, second, &ours);
                     ASSERT_EQ(sysOk, oursOk) << year << "-" << month << "-" << day << " " << hour;
                     ASSERT_EQ(std::memcmp(&sys, &ours, sizeof sys), 0)
-                        << year << "-" << month << "-" << day << " " << hour << ": " << sys << " vs " << ours;
+                        << year << "-" << month << "-" << day << " " << hour << ": " << sys
+                        << " vs " << ours;
                 }
             }
         }
