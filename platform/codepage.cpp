@@ -36,8 +36,12 @@ char WideToCp1252Char(char16_t c) {
 }
 #endif
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 } // namespace
 
@@ -50,12 +54,13 @@ std::string WideToAnsi(std::u16string_view text) {
     // a character without an exact mapping must become "?".
     const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
     const int length = static_cast<int>(text.size());
-    const int needed = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, length, nullptr, 0, nullptr, nullptr);
+    const int needed = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, length, nullptr, 0,
+                                           nullptr, nullptr);
     if (needed <= 0)
         return std::string();
     std::string out(static_cast<size_t>(needed), '\0');
-    const int written =
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, length, &out[0], needed, nullptr, nullptr);
+    const int written = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, length, &out[0],
+                                            needed, nullptr, nullptr);
     out.resize(written > 0 ? static_cast<size_t>(written) : 0);
     return out;
 }
@@ -68,13 +73,15 @@ std::u16string AnsiToWide(std::string_view text) {
     if (needed <= 0)
         return std::u16string();
     std::u16string out(static_cast<size_t>(needed), u'\0');
-    const int written =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), length, reinterpret_cast<wchar_t*>(&out[0]), needed);
+    const int written = MultiByteToWideChar(CP_ACP, 0, text.data(), length,
+                                            reinterpret_cast<wchar_t*>(&out[0]), needed);
     out.resize(written > 0 ? static_cast<size_t>(written) : 0);
     return out;
 }
 
-bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+bool IsLeadByte(unsigned char byte) {
+    return IsDBCSLeadByte(byte) != FALSE;
+}
 
 #else
 
@@ -88,9 +95,13 @@ std::string WideToAnsi(std::u16string_view text) {
     return out;
 }
 
-std::u16string AnsiToWide(std::string_view text) { return Windows1252ToWide(text); }
+std::u16string AnsiToWide(std::string_view text) {
+    return Windows1252ToWide(text);
+}
 
-bool IsLeadByte(unsigned char) { return false; } // Windows-1252 has none
+bool IsLeadByte(unsigned char) {
+    return false;
+} // Windows-1252 has none
 
 #endif
 
@@ -99,7 +110,8 @@ bool IsLeadByte(unsigned char) { return false; } // Windows-1252 has none
 size_t NextCharOffset(std::string_view text, size_t pos) {
     if (pos >= text.size())
         return text.size();
-    if (IsLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size() && text[pos + 1] != '\0')
+    if (IsLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size() &&
+        text[pos + 1] != '\0')
         return pos + 2;
     return pos + 1;
 }
@@ -120,45 +132,72 @@ std::u16string Latin1ToWide(std::string_view text) {
     return out;
 }
 
+namespace {
+
+// Length of the valid UTF-8 sequence at text[i] (no overlong forms, no
+// surrogates, nothing past U+10FFFF) and its code point; 0 when invalid.
+size_t DecodeUtf8At(std::string_view text, size_t i, char32_t* cp) {
+    const auto b0 = static_cast<unsigned char>(text[i]);
+    if (b0 < 0x80) {
+        *cp = b0;
+        return 1;
+    }
+    size_t len;
+    char32_t value;
+    char32_t min;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        len = 2;
+        value = b0 & 0x1Fu;
+        min = 0x80;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        len = 3;
+        value = b0 & 0x0Fu;
+        min = 0x800;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        len = 4;
+        value = b0 & 0x07u;
+        min = 0x10000;
+    } else {
+        return 0; // stray continuation byte, overlong lead, or beyond U+10FFFF
+    }
+    if (text.size() - i < len)
+        return 0;
+    for (size_t k = 1; k < len; ++k) {
+        const auto b = static_cast<unsigned char>(text[i + k]);
+        if ((b & 0xC0u) != 0x80u)
+            return 0;
+        value = (value << 6) | (b & 0x3Fu);
+    }
+    if (value < min || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+        return 0;
+    *cp = value;
+    return len;
+}
+
+} // namespace
+
+bool IsValidUtf8(std::string_view text, bool* hasMultiByte) {
+    bool multi = false;
+    for (size_t i = 0; i < text.size();) {
+        char32_t cp;
+        const size_t len = DecodeUtf8At(text, i, &cp);
+        if (len == 0)
+            return false;
+        multi = multi || len > 1;
+        i += len;
+    }
+    if (hasMultiByte)
+        *hasMultiByte = multi;
+    return true;
+}
+
 bool Utf8ToWide(std::string_view text, std::u16string* out) {
     std::u16string result;
     result.reserve(text.size());
-    size_t i = 0;
-    const size_t n = text.size();
-    while (i < n) {
-        const auto b0 = static_cast<unsigned char>(text[i]);
-        if (b0 < 0x80) {
-            result.push_back(b0);
-            ++i;
-            continue;
-        }
-        size_t len;
+    for (size_t i = 0; i < text.size();) {
         char32_t cp;
-        char32_t min;
-        if (b0 >= 0xC2 && b0 <= 0xDF) {
-            len = 2;
-            cp = b0 & 0x1Fu;
-            min = 0x80;
-        } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-            len = 3;
-            cp = b0 & 0x0Fu;
-            min = 0x800;
-        } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-            len = 4;
-            cp = b0 & 0x07u;
-            min = 0x10000;
-        } else {
-            return false; // stray continuation byte, overlong lead, or beyond U+10FFFF
-        }
-        if (n - i < len)
-            return false;
-        for (size_t k = 1; k < len; ++k) {
-            const auto b = static_cast<unsigned char>(text[i + k]);
-            if ((b & 0xC0u) != 0x80u)
-                return false;
-            cp = (cp << 6) | (b & 0x3Fu);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        const size_t len = DecodeUtf8At(text, i, &cp);
+        if (len == 0)
             return false;
         if (cp >= 0x10000) {
             cp -= 0x10000;

@@ -25,6 +25,10 @@ bool IsLeadByte(unsigned char byte);
 // platform (used for text whose character set a file declares).
 std::u16string Windows1252ToWide(std::string_view text);
 std::u16string Latin1ToWide(std::string_view text);
+// Is the text valid UTF-8 (no overlong forms, surrogates or code points past
+// U+10FFFF)? When it is, *hasMultiByte tells whether any character took more
+// than one byte.
+bool IsValidUtf8(std::string_view text, bool* hasMultiByte = nullptr);
 // Decodes UTF-8; returns false (and leaves out untouched) when it is not valid.
 bool Utf8ToWide(std::string_view text, std::u16string* out);
 std::string WideToUtf8(std::u16string_view text);

@@ -70,50 +70,10 @@ bool ScanInt(std::string_view text, size_t* pos, size_t width, int* out) {
     return true;
 }
 
-// Valid UTF-8 (no overlong forms, no surrogates, nothing past U+10FFFF) with
-// at least one multi-byte sequence.
+// Valid UTF-8 with at least one multi-byte sequence.
 bool IsUtf8WithMultiByte(std::string_view text) {
     bool multiByte = false;
-    const size_t n = text.size();
-    size_t i = 0;
-    while (i < n) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        size_t length;
-        unsigned minimum;
-        unsigned cp;
-        if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-            minimum = 0x80;
-            cp = c & 0x1Fu;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            minimum = 0x800;
-            cp = c & 0x0Fu;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            minimum = 0x10000;
-            cp = c & 0x07u;
-        } else {
-            return false;
-        }
-        if (n - i < length)
-            return false;
-        for (size_t k = 1; k < length; ++k) {
-            const unsigned char d = static_cast<unsigned char>(text[i + k]);
-            if ((d & 0xC0) != 0x80)
-                return false;
-            cp = cp << 6 | (d & 0x3Fu);
-        }
-        if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        multiByte = true;
-        i += length;
-    }
-    return multiByte;
+    return platform::IsValidUtf8(text, &multiByte) && multiByte;
 }
 
 // The ':' or ';' that ends the parameter token starting at `from`; one inside

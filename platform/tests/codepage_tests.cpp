@@ -79,6 +79,9 @@ TEST(Utf8, ValidTextDecodesToUtf16) {
         std::u16string out = u"old";
         EXPECT_TRUE(Utf8ToWide(c.utf8, &out)) << c.utf8;
         EXPECT_EQ(out, c.wide) << c.utf8;
+        bool multiByte = false;
+        EXPECT_TRUE(IsValidUtf8(c.utf8, &multiByte)) << c.utf8;
+        EXPECT_EQ(multiByte, c.utf8.size() != c.wide.size()) << c.utf8;
         EXPECT_EQ(WideToUtf8(c.wide), c.utf8);
     }
 }
@@ -107,6 +110,7 @@ TEST(Utf8, InvalidTextIsRefusedAndLeavesTheOutputAlone) {
         std::u16string out = u"untouched";
         EXPECT_FALSE(Utf8ToWide(c, &out)) << c;
         EXPECT_EQ(out, u"untouched");
+        EXPECT_FALSE(IsValidUtf8(c)) << c;
     }
 }
 
