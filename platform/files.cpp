@@ -6,8 +6,9 @@
 #include <stdexcept>
 
 #ifdef _WIN32
-#include <shlwapi.h>
 #include <windows.h>
+
+#include <shlwapi.h>
 #else
 #include <cerrno>
 #include <dirent.h>

@@ -7,8 +7,9 @@
 #include "platform/oledate_arith.h"
 
 #ifdef _WIN32
-#include <oleauto.h>
 #include <windows.h>
+
+#include <oleauto.h>
 #else
 #include <ctime>
 #endif
